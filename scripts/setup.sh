@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the missing Debian packages, then configures and builds build/.
+# Idempotent and quiet when nothing needs doing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+missing=()
+while read -r package; do
+  [ -n "$package" ] || continue
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$package")
+done < scripts/packages.txt
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build_dir=${BUILD_DIR:-build}
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+  cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+log="$build_dir/build.log"
+if ! cmake --build "$build_dir" -j "$(nproc)" >"$log" 2>&1; then
+  cat "$log"
+  exit 1
+fi
