@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh >/dev/null
 
 if [ ! -f build-asan/CMakeCache.txt ]; then
-  CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug \
+  CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DENABLE_SANITIZERS=ON -DENABLE_FUZZERS=ON -DENABLE_BENCHMARKS=OFF >/dev/null
 fi
 cmake --build build-asan -j "$(nproc)" >build-asan/build.log 2>&1 || { cat build-asan/build.log; exit 1; }
