@@ -1,8 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 
 #include "update_state/launchctl.h"
 #include "update_state/process_table.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 #include "update_state/launchctl.h"
 #include "update_state/process_table.h"

@@ -1,0 +1,84 @@
+#include "update_state/update_request.h"
+
+#include "update_state/file_io.h"
+#include "update_state/strict_json.h"
+
+namespace installwarden {
+
+namespace {
+
+bool isHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool isLabelCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '-';
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::optional<UpdateRequest> decodeRequest(std::string_view bytes) {
+  const auto object = strict_json::parseObject(bytes);
+  if (!object) return std::nullopt;
+  using namespace strict_json;
+  UpdateRequest request;
+  if (readString(*object, "id", request.id) && readString(*object, "appPath", request.appPath) &&
+      readString(*object, "sourceVersion", request.sourceVersion) &&
+      readString(*object, "version", request.version) &&
+      readInt32(*object, "ownerPid", request.ownerPid) &&
+      readString(*object, "jobLabel", request.jobLabel) &&
+      readString(*object, "logPath", request.logPath) &&
+      readUInt64(*object, "logOffset", request.logOffset) &&
+      readStringMap(*object, "messages", request.messages)) {
+    return request;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool isUuid(std::string_view text) {
+  if (text.size() != 36) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool hyphenPlace = i == 8 || i == 13 || i == 18 || i == 23;
+    if (hyphenPlace ? text[i] != '-' : !isHexDigit(text[i])) return false;
+  }
+  return true;
+}
+
+bool isValidJobLabel(std::string_view label) {
+  static constexpr std::string_view kSuffix = ".ShipIt";
+  // At least one character before the suffix; the suffix's own dot counts as one of the
+  // permitted characters, so "..ShipIt" is valid but ".ShipIt" is not.
+  if (label.size() <= kSuffix.size() || !endsWith(label, kSuffix)) return false;
+  for (const char c : label.substr(0, label.size() - kSuffix.size())) {
+    if (!isLabelCharacter(c)) return false;
+  }
+  return true;
+}
+
+std::optional<UpdateRequest> parseValidRequest(std::string_view bytes) {
+  auto request = decodeRequest(bytes);
+  if (!request) return std::nullopt;
+  if (!isUuid(request->id)) return std::nullopt;
+  if (!startsWith(request->appPath, "/")) return std::nullopt;
+  if (!endsWith(request->appPath, ".app")) return std::nullopt;
+  if (!isValidJobLabel(request->jobLabel)) return std::nullopt;
+  if (request->version.empty()) return std::nullopt;
+  return request;
+}
+
+std::optional<UpdateRequest> validatedRequest(const std::string& root) {
+  const auto bytes = readWholeFile(joinPath(root, "request.json"));
+  if (!bytes) return std::nullopt;
+  return parseValidRequest(*bytes);
+}
+
+}  // namespace installwarden
