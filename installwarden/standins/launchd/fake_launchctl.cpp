@@ -1,0 +1,209 @@
+// A launchd stand-in for tests and the demo: answers `print` and `kickstart` for jobs that
+// live as directories, the way the launchd control tool does for real jobs.
+//
+//   fake-launchctl print <domain>/<label>
+//   fake-launchctl kickstart <domain>/<label>
+//
+// <domain> is "gui/<uid>" or "system". The state directory comes from LAUNCHD_STANDIN_DIR
+// (unset: message on stderr, exit 64); a job is the directory
+// $LAUNCHD_STANDIN_DIR/<domain>/<label>/ holding:
+//   description       text printed inside the service block ("\tprogram = ...\n" lines)
+//   command           the job's argv, one argument per line, started by kickstart
+//   pid               written by kickstart: the pid of the started process
+// Fault knobs, also files in the job directory:
+//   print-status      an integer: print exits with it (after printing)
+//   kickstart-status  an integer: kickstart exits with it; non-zero starts nothing
+//   print-output      raw bytes printed by print instead of the normal output
+//   hang              present: sleep forever before doing anything
+// print: missing job -> "Could not find service ..." on stderr, exit 113; otherwise
+// "<target> = {\n", the description, "\tpid = N\n" while the pid file names a live,
+// non-zombie process, "}\n", exit 0.
+// kickstart: missing job -> exit 113; otherwise the command is started detached (own session,
+// standard streams on /dev/null) and its pid written to `pid` atomically; exit 0. Without a
+// command file nothing is started and the exit status is 0.
+// Every call that names a job is appended to $LAUNCHD_STANDIN_DIR/calls.log as
+// "<verb> <target>\n".
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kUsageStatus = 64;
+constexpr int kNoSuchServiceStatus = 113;
+
+struct Target {
+  std::string domain;
+  std::string label;
+};
+
+std::optional<std::string> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isAllDigits(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+/// "gui/<uid>/<label>" or "system/<label>"; the label must not leave the job's folder.
+std::optional<Target> parseTarget(const std::string& text) {
+  Target target;
+  std::string rest;
+  if (text.rfind("system/", 0) == 0) {
+    target.domain = "system";
+    rest = text.substr(7);
+  } else if (text.rfind("gui/", 0) == 0) {
+    const auto slash = text.find('/', 4);
+    if (slash == std::string::npos || !isAllDigits(text.substr(4, slash - 4))) return std::nullopt;
+    target.domain = text.substr(0, slash);
+    rest = text.substr(slash + 1);
+  } else {
+    return std::nullopt;
+  }
+  if (rest.empty() || rest == "." || rest == ".." || rest.find('/') != std::string::npos) {
+    return std::nullopt;
+  }
+  target.label = rest;
+  return target;
+}
+
+std::optional<int> readInteger(const std::string& path) {
+  const auto text = readFile(path);
+  if (!text) return std::nullopt;
+  try {
+    return std::stoi(*text);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+/// A live process: its /proc entry exists and it is not a zombie.
+bool isLive(int pid) {
+  if (pid < 1) return false;
+  const auto stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+  if (!stat) return false;
+  const auto nameEnd = stat->rfind(')');
+  if (nameEnd == std::string::npos || nameEnd + 2 >= stat->size()) return false;
+  const char state = (*stat)[nameEnd + 2];
+  return state != 'Z' && state != 'X';
+}
+
+void appendCall(const std::string& stateDir, const std::string& line) {
+  const int fd =
+      ::open((stateDir + "/calls.log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  [[maybe_unused]] const auto written = ::write(fd, line.data(), line.size());
+  ::close(fd);
+}
+
+int print(const std::string& jobDir, const std::string& targetText) {
+  if (const auto raw = readFile(jobDir + "/print-output")) {
+    std::cout << *raw;
+  } else {
+    std::cout << targetText << " = {\n" << readFile(jobDir + "/description").value_or("");
+    const auto pid = readInteger(jobDir + "/pid");
+    if (pid && isLive(*pid)) std::cout << "\tpid = " << *pid << "\n";
+    std::cout << "}\n";
+  }
+  std::cout.flush();
+  return readInteger(jobDir + "/print-status").value_or(0);
+}
+
+std::vector<std::string> commandLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+/// Starts `argv` in its own session with its standard streams on /dev/null; its pid or -1.
+pid_t startDetached(const std::vector<std::string>& argv) {
+  const pid_t child = ::fork();
+  if (child != 0) return child;
+  ::setsid();
+  const int null = ::open("/dev/null", O_RDWR);
+  if (null >= 0) {
+    ::dup2(null, STDIN_FILENO);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+  }
+  // Nothing of the caller's may stay open in a job that outlives it (a test runner's pipes).
+  ::close_range(STDERR_FILENO + 1, ~0U, 0);
+  std::vector<char*> args;
+  for (const auto& argument : argv) args.push_back(const_cast<char*>(argument.c_str()));
+  args.push_back(nullptr);
+  ::execvp(args[0], args.data());
+  ::_exit(127);
+}
+
+bool writeAtomically(const std::string& path, const std::string& bytes) {
+  const std::string temporary = path + ".tmp." + std::to_string(::getpid());
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out.flush()) return false;
+  }
+  return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+int kickstart(const std::string& jobDir) {
+  if (const auto status = readInteger(jobDir + "/kickstart-status"); status && *status != 0) {
+    return *status;
+  }
+  const auto command = readFile(jobDir + "/command");
+  if (!command) return 0;
+  const auto argv = commandLines(*command);
+  if (argv.empty()) return 0;
+  const pid_t pid = startDetached(argv);
+  if (pid < 0) return 1;
+  return writeAtomically(jobDir + "/pid", std::to_string(pid) + "\n") ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* stateDir = std::getenv("LAUNCHD_STANDIN_DIR");
+  if (stateDir == nullptr || *stateDir == '\0') {
+    std::cerr << "fake-launchctl: LAUNCHD_STANDIN_DIR is not set\n";
+    return kUsageStatus;
+  }
+  const std::string verb = argc == 3 ? argv[1] : "";
+  const auto target = argc == 3 ? parseTarget(argv[2]) : std::nullopt;
+  if ((verb != "print" && verb != "kickstart") || !target) {
+    std::cerr << "usage: fake-launchctl print|kickstart <gui/<uid>|system>/<label>\n";
+    return kUsageStatus;
+  }
+  const std::string targetText = argv[2];
+  const std::string jobDir = std::string(stateDir) + "/" + target->domain + "/" + target->label;
+
+  if (::access((jobDir + "/hang").c_str(), F_OK) == 0) {
+    for (;;) ::pause();
+  }
+  appendCall(stateDir, verb + " " + targetText + "\n");
+
+  if (!isDirectory(jobDir)) {
+    std::cerr << "Could not find service \"" << target->label
+              << "\" in domain for stand-in: " << target->domain << "\n";
+    return kNoSuchServiceStatus;
+  }
+  return verb == "print" ? print(jobDir, targetText) : kickstart(jobDir);
+}
