@@ -1,0 +1,46 @@
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/assistant_loader.h"
+
+namespace installwarden {
+
+namespace {
+
+std::optional<std::string> executableDirectory() {
+  std::string path(4096, '\0');
+  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return std::nullopt;
+  path.resize(static_cast<std::size_t>(length));
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return std::nullopt;
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<int> runAssistantFromLibrary(const AssistantLaunch& launch) {
+  const auto directory = executableDirectory();
+  if (!directory) return std::nullopt;
+  const std::string library = *directory + "/../lib/" + kAssistantLibraryName;
+  // Not installed at all: nothing to say. Present but broken: worth a line for whoever
+  // installed it, since the process would otherwise end without a trace.
+  if (::access(library.c_str(), F_OK) != 0) return std::nullopt;
+  void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    std::fprintf(stderr, "installwarden: cannot load %s: %s\n", library.c_str(), ::dlerror());
+    return std::nullopt;
+  }
+  using RunAssistant = decltype(&installwardenRunAssistant);
+  const auto run = reinterpret_cast<RunAssistant>(::dlsym(handle, kRunAssistantSymbol));
+  if (run == nullptr) {
+    std::fprintf(stderr, "installwarden: %s has no %s\n", library.c_str(), kRunAssistantSymbol);
+    return std::nullopt;
+  }
+  return run(&launch);  // the library stays loaded: the assistant runs until the process ends
+}
+
+}  // namespace installwarden
