@@ -1,0 +1,175 @@
+// The host application's stand-in, for tests and the demo. One binary, several roles:
+//
+//   fake-host stay --until <file>      the owner, or a copy of the application: runs until the
+//                                      file exists or SIGTERM/SIGINT/SIGHUP arrives, then exits 0
+//   fake-host scene <dir> --installer <path> [--runs <lines>] [--receipt ok|failed]
+//                                      lays out a simulated update (see update_scene.h) and
+//                                      prints its paths as key=value lines
+//   fake-host request <dir> --owner-pid <pid>     writes the scene's request.json
+//   fake-host command <dir> --phase <p> --sequence <n>   writes the scene's command.json
+//   fake-host start-job <dir> [--wait-for-pid <pid>]     starts an installer run detached,
+//                                      the way launchd would, and records its pid
+//   fake-host reap -- <command...>     runs the command as the reaper of its orphans
+//
+// A copy of this binary is the bundle's executable. Started from a bundle without arguments it
+// is the relaunched application: it writes <root>/launched.json with the update's id, its
+// bundle's version and the configured "ok", and appends "<pid> <version>" to the runs log.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_reaper.h"
+#include "fake_bundle.h"
+#include "standin_files.h"
+#include "update_scene.h"
+
+namespace {
+
+namespace standins = installwarden::standins;
+
+constexpr int kUsageStatus = 64;
+constexpr int kFailureStatus = 1;
+
+std::atomic<bool> stopRequested{false};
+
+void requestStop(int) { stopRequested = true; }
+
+std::optional<long long> toInteger(const std::string& text) {
+  try {
+    std::size_t used = 0;
+    const long long value = std::stoll(text, &used);
+    if (used == text.size()) return value;
+  } catch (...) {
+  }
+  return std::nullopt;
+}
+
+std::string ownExecutable() {
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).string();
+}
+
+/// "--name value" pairs after the positional arguments; nothing when one is left unpaired.
+std::optional<std::map<std::string, std::string>> options(const std::vector<std::string>& words) {
+  if (words.size() % 2 != 0) return std::nullopt;
+  std::map<std::string, std::string> result;
+  for (std::size_t i = 0; i < words.size(); i += 2) {
+    if (words[i].rfind("--", 0) != 0) return std::nullopt;
+    result[words[i]] = words[i + 1];
+  }
+  return result;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: fake-host stay --until <file>\n"
+               "       fake-host scene <dir> --installer <path> [--runs <lines>] "
+               "[--receipt ok|failed]\n"
+               "       fake-host request <dir> --owner-pid <pid>\n"
+               "       fake-host command <dir> --phase <phase> --sequence <n>\n"
+               "       fake-host start-job <dir> [--wait-for-pid <pid>]\n"
+               "       fake-host reap -- <command...>\n");
+  return kUsageStatus;
+}
+
+int stay(const std::string& untilFile) {
+  struct sigaction action {};
+  action.sa_handler = requestStop;
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  while (!stopRequested && ::access(untilFile.c_str(), F_OK) != 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return 0;
+}
+
+int relaunchedApplication(const std::string& bundle) {
+  const auto settings = standins::readAppSettings(bundle);
+  const auto info = standins::readBundleInfo(bundle);
+  if (!settings || !info) {
+    std::fprintf(stderr, "fake-host: %s has no readable settings or Info.plist\n", bundle.c_str());
+    return kFailureStatus;
+  }
+  standins::appendToFile(settings->runsLog,
+                         std::to_string(::getpid()) + " " + info->shortVersion + "\n");
+  const nlohmann::json receipt = {
+      {"id", settings->id}, {"version", info->shortVersion}, {"ok", settings->ok}};
+  return standins::replaceFile(settings->root + "/launched.json", receipt.dump()) ? 0
+                                                                                  : kFailureStatus;
+}
+
+int scene(const standins::UpdateScene& layout, std::map<std::string, std::string> given) {
+  if (!given.count("--installer")) return usage();
+  standins::SceneOptions sceneOptions;
+  sceneOptions.installerBinary = given["--installer"];
+  sceneOptions.appBinary = ownExecutable();
+  if (given.count("--runs")) sceneOptions.installerRuns = given["--runs"] + "\n";
+  if (given.count("--receipt")) sceneOptions.receiptOk = given["--receipt"] == "ok";
+  if (const auto error = standins::createScene(layout, sceneOptions)) {
+    std::fprintf(stderr, "fake-host: %s\n", error->c_str());
+    return kFailureStatus;
+  }
+  std::printf("root=%s\nlaunchd=%s\napp=%s\nexecutable=%s\nlog=%s\njob=%s\nid=%s\nversion=%s\n",
+              layout.root.c_str(), layout.standinDir.c_str(), layout.appPath.c_str(),
+              standins::bundleExecutablePath(layout.appPath, layout.executable).c_str(),
+              layout.logPath.c_str(), layout.jobDir.c_str(), layout.id.c_str(),
+              layout.version.c_str());
+  return 0;
+}
+
+int startJob(const standins::UpdateScene& layout, std::map<std::string, std::string> given) {
+  auto argv = standins::jobCommand(layout);
+  if (given.count("--wait-for-pid")) {
+    argv.push_back("--wait-for-pid");
+    argv.push_back(given["--wait-for-pid"]);
+  }
+  const pid_t pid = standins::startDetached(argv);
+  if (pid < 0 || !standins::writeJobPid(layout, pid)) return kFailureStatus;
+  std::printf("%d\n", static_cast<int>(pid));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.empty()) {
+    const auto bundle = standins::bundleOfExecutable(ownExecutable());
+    return bundle ? relaunchedApplication(*bundle) : usage();
+  }
+  const std::string& role = words[0];
+  if (role == "reap") {
+    if (words.size() < 3 || words[1] != "--") return usage();
+    return standins::runReapingOrphans({words.begin() + 2, words.end()});
+  }
+  if (role == "stay") {
+    const auto given = options({words.begin() + 1, words.end()});
+    return given && given->count("--until") ? stay(given->at("--until")) : usage();
+  }
+  if (words.size() < 2) return usage();
+  const auto given = options({words.begin() + 2, words.end()});
+  if (!given) return usage();
+  const standins::UpdateScene layout(words[1], ::getuid());
+  if (role == "scene") return scene(layout, *given);
+  if (role == "start-job") return startJob(layout, *given);
+  if (role == "request" && given->count("--owner-pid")) {
+    const auto owner = toInteger(given->at("--owner-pid"));
+    if (!owner) return usage();
+    return standins::writeRequest(layout, static_cast<std::int32_t>(*owner)) ? 0 : kFailureStatus;
+  }
+  if (role == "command" && given->count("--phase") && given->count("--sequence")) {
+    const auto sequence = toInteger(given->at("--sequence"));
+    if (!sequence) return usage();
+    return standins::writeCommand(layout, given->at("--phase"), *sequence) ? 0 : kFailureStatus;
+  }
+  return usage();
+}
