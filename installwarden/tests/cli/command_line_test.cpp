@@ -1,0 +1,133 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "cli_fixture.h"
+
+namespace installwarden::e2e {
+namespace {
+
+struct ArgumentsCase {
+  const char* name;
+  std::vector<std::string> arguments;
+};
+
+class BadCommandLine : public CliTest, public ::testing::WithParamInterface<ArgumentsCase> {};
+
+TEST_P(BadCommandLine, ExitsWithTwoSilently) {
+  root.write("request.json", validRequest());  // a valid request must not rescue a bad form
+  auto arguments = GetParam().arguments;
+  for (auto& argument : arguments) {
+    if (argument == "ROOT") argument = root.path();
+  }
+  for (const char* program : {INSTALLWARDEN_TEST_BINARY, INSTALLWARDEN_BINARY}) {
+    const auto outcome = run(arguments, program);
+    EXPECT_EQ(outcome.exitStatus, 2) << program;
+    EXPECT_EQ(outcome.standardOutput, "") << program;
+  }
+  EXPECT_EQ(rootEntries(), std::set<std::string>{"request.json"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadCommandLine,
+    ::testing::Values(ArgumentsCase{"NoArguments", {}},
+                      ArgumentsCase{"TwoArguments", {"ROOT", "ROOT"}},
+                      ArgumentsCase{"ProbeWithTwo", {"--probe", "ROOT"}},
+                      ArgumentsCase{"ProbeWithThree", {"--probe", "ROOT", kAppPath}},
+                      ArgumentsCase{"ProbeWithFive", {"--probe", "ROOT", kAppPath, "1.0", "extra"}},
+                      ArgumentsCase{"ProbeInOtherCase", {"--Probe", "ROOT", kAppPath, "1.0"}},
+                      ArgumentsCase{"ProbeAbbreviated", {"--prob", "ROOT", kAppPath, "1.0"}},
+                      ArgumentsCase{"ProbeWithExtraCharacter",
+                                    {"--probe=", "ROOT", kAppPath, "1.0"}},
+                      ArgumentsCase{"SingleDash", {"-probe", "ROOT", kAppPath, "1.0"}},
+                      // Taken as the root directory "--probe", which holds no request.
+                      ArgumentsCase{"LoneProbeFlag", {"--probe"}}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(CliTest, InvalidRequestExitsWithTwoAndCreatesNothing) {
+  for (const std::string& request :
+       std::vector<std::string>{"", "{}", "not json", validRequest().substr(1)}) {
+    if (!request.empty()) root.write("request.json", request);
+    const auto outcome = run({root.path()});
+    EXPECT_EQ(outcome.exitStatus, 2) << request;
+    EXPECT_EQ(outcome.standardOutput, "");
+    EXPECT_FALSE(root.exists("assistant.lock"));
+    EXPECT_FALSE(root.exists("status.json"));
+  }
+}
+
+TEST_F(CliTest, MissingRootExitsWithTwo) {
+  EXPECT_EQ(run({root.file("gone")}).exitStatus, 2);
+  EXPECT_FALSE(root.exists("gone"));
+}
+
+TEST_F(CliTest, ValidRequestTakesTheLockAndEndsWithZero) {
+  root.write("request.json", validRequest());
+  const auto outcome = run({root.path()});
+  EXPECT_EQ(outcome.exitStatus, 0) << outcome.standardError;
+  EXPECT_FALSE(outcome.timedOut);
+  EXPECT_TRUE(std::filesystem::is_regular_file(root.file("assistant.lock")));
+  EXPECT_EQ(std::filesystem::status(root.file("assistant.lock")).permissions() &
+                std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(root.read("request.json"), validRequest()) << "the request is never rewritten";
+}
+
+/// Holds root/assistant.lock the way a running assistant does.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& path)
+      : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0);
+  }
+  LockHolder(const LockHolder&) = delete;
+  LockHolder& operator=(const LockHolder&) = delete;
+  ~LockHolder() { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+TEST_F(CliTest, LockHeldElsewhereEndsWithZeroAndChangesNothing) {
+  root.write("request.json", validRequest());
+  LockHolder running(root.file("assistant.lock"));
+  const auto before = rootEntries();
+  const auto outcome = run({root.path()});
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(outcome.standardOutput, "");
+  EXPECT_EQ(rootEntries(), before) << "no status.json from a second assistant";
+}
+
+TEST_F(CliTest, InvalidRequestWinsOverAHeldLock) {
+  root.write("request.json", "{}");
+  LockHolder running(root.file("assistant.lock"));
+  EXPECT_EQ(run({root.path()}).exitStatus, 2);
+}
+
+TEST_F(CliTest, SymlinkedLockEndsWithZeroWithoutTouchingItsTarget) {
+  root.write("request.json", validRequest());
+  installwarden::testing::TempDirectory elsewhere;
+  elsewhere.write("target", "keep");
+  std::filesystem::create_symlink(elsewhere.file("target"), root.file("assistant.lock"));
+  EXPECT_EQ(run({root.path()}).exitStatus, 0);
+  EXPECT_EQ(elsewhere.read("target"), "keep");
+  EXPECT_EQ(rootEntries(), (std::set<std::string>{"assistant.lock", "request.json"}));
+
+  std::filesystem::remove(root.file("assistant.lock"));
+  std::filesystem::create_symlink(elsewhere.file("new"), root.file("assistant.lock"));
+  EXPECT_EQ(run({root.path()}).exitStatus, 0);
+  EXPECT_FALSE(elsewhere.exists("new")) << "a dangling link's target must not be created";
+}
+
+TEST_F(CliTest, LockFileFromAnEarlierRunIsReusedUntouched) {
+  root.write("request.json", validRequest());
+  root.write("assistant.lock", "not empty");
+  const auto outcome = run({root.path()});
+  EXPECT_EQ(outcome.exitStatus, 0) << outcome.standardError;
+  EXPECT_EQ(root.read("assistant.lock"), "not empty");
+}
+
+}  // namespace
+}  // namespace installwarden::e2e
