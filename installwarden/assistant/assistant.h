@@ -1,13 +1,14 @@
 #pragma once
 
+#include <sys/types.h>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 
 #include "assistant/ports.h"
+#include "assistant/status_file_writer.h"
 #include "update_state/launchctl.h"
 #include "update_state/process_table.h"
 #include "update_state/update_request.h"
@@ -55,10 +56,23 @@ class Assistant : public std::enable_shared_from_this<Assistant> {
   Assistant(std::string root, UpdateRequest request, AssistantEnvironment environment);
 
  private:
-  // (the implementation adds what it needs)
+  /// Sets a final phase, publishes and asks the application to end; nothing runs after it.
+  void end(const std::string& finalPhase);
+  void publish();
+  bool ownerRunning();
+  /// The tick's steps; those returning bool return true when they ended the assistant.
+  bool requestWithdrawn();
+  bool applyCommand();
+  void applyShowRequest();
+  bool watchOwner();
+  bool monitorInstallation();
+  void readInstallerLog();
+  double secondsSince(std::chrono::steady_clock::time_point moment);
+
   std::string root_;
   UpdateRequest request_;
   AssistantEnvironment env_;
+  StatusFileWriter statusWriter_;
   std::string phase_ = "preparing";
   std::int64_t retries_ = 0;
   std::int64_t lastCommand_ = -1;
@@ -68,6 +82,9 @@ class Assistant : public std::enable_shared_from_this<Assistant> {
   std::optional<std::chrono::steady_clock::time_point> idleSince_;
   std::chrono::steady_clock::time_point started_;
   std::uint64_t ownerBirth_ = 0;
+  /// Set once termination was asked for from "complete" or "cancelled": the process is ending,
+  /// so later ticks and reopen completions do nothing.
+  bool ended_ = false;
 };
 
 }  // namespace installwarden

@@ -1,0 +1,78 @@
+#include "assistant/assistant.h"
+
+#include "assistant/bundle_info.h"
+#include "assistant/log_follower.h"
+#include "assistant/running_copy.h"
+#include "update_state/exchange_records.h"
+#include "update_state/installer_job.h"
+
+namespace installwarden {
+namespace {
+
+constexpr double kKickstartAfterIdleSeconds = 3.0;
+constexpr double kFailAfterIdleSeconds = 15.0;
+constexpr double kStartingFailAfterIdleSeconds = 120.0;
+constexpr std::int64_t kMaxRetriesBeforeKickstart = 1;  // two kickstarts per request
+
+}  // namespace
+
+void Assistant::readInstallerLog() {
+  const LogReadResult read = installwarden::readInstallerLog(request_.logPath, logPosition_);
+  logPosition_ = read.position;
+  if (read.markerSeen) reopenDetected_ = true;
+}
+
+bool Assistant::monitorInstallation() {
+  if (const auto receipt = readReceipt(root_);
+      receipt && receipt->id == request_.id && receipt->version == request_.version) {
+    if (receipt->ok) {
+      end("complete");
+      return true;
+    }
+    phase_ = "failed";
+    env_.window.bringForward();
+    return false;
+  }
+
+  if (installedVersion(request_.appPath) == request_.version) phase_ = "starting";
+
+  if (ownerRunning()) {
+    idleSince_.reset();
+    return false;
+  }
+
+  readInstallerLog();
+
+  const auto job = installerJob(request_, env_.launchctl, env_.processes, env_.uid);
+  if (job && job->running) {
+    idleSince_.reset();
+    return false;
+  }
+
+  if (!idleSince_) idleSince_ = env_.clock.now();
+  if (secondsSince(*idleSince_) <= kKickstartAfterIdleSeconds) return false;
+
+  if (reopenDetected_ && retries_ <= kMaxRetriesBeforeKickstart && job && phase_ != "starting") {
+    // The installer gave up because the application was running; wait for every copy to quit.
+    if (isRunningFrom(env_.workspace.runningBundlePaths(), request_.appPath)) return false;
+    ++retries_;
+    reopenDetected_ = false;
+    idleSince_.reset();
+    publish();
+    if (env_.launchctl.run({"kickstart", job->target}).status != 0) {
+      phase_ = "failed";
+      env_.window.bringForward();
+    }
+    return false;
+  }
+
+  if (secondsSince(*idleSince_) <= kFailAfterIdleSeconds) return false;
+  if (phase_ == "starting" && secondsSince(*idleSince_) < kStartingFailAfterIdleSeconds) {
+    return false;
+  }
+  phase_ = "failed";
+  env_.window.bringForward();
+  return false;
+}
+
+}  // namespace installwarden
