@@ -1,0 +1,289 @@
+// Runs programs over the rendered set and prints, per group of images, each program's character
+// error rate, line recall and median time per image.
+//
+//   pagereader_bench <set-dir> <engine>... [--repeat N] [--details]
+//
+// An engine is "json:<name>:<program>[:<extra argument>...]" for programs that take
+// --image <path> and print pagereader's JSON, or "tsv:<name>:<program>" for the tesseract tool.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "scoring.h"
+
+extern char** environ;
+
+namespace {
+
+struct Engine {
+  std::string name;
+  bool tesseractTsv = false;
+  std::vector<std::string> command;
+};
+
+struct ImageEntry {
+  std::string name, kind, theme, script;
+  int pixels = 0;
+  std::vector<ScoredLine> truth;
+};
+
+struct Result {
+  ImageScore score;
+  std::vector<double> seconds;
+};
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  for (std::string part; std::getline(stream, part, separator);) parts.push_back(part);
+  return parts;
+}
+
+std::optional<Engine> parseEngine(const std::string& spec) {
+  const std::vector<std::string> parts = split(spec, ':');
+  if (parts.size() < 3 || (parts[0] != "json" && parts[0] != "tsv")) return std::nullopt;
+  Engine engine{parts[1], parts[0] == "tsv", {parts.begin() + 2, parts.end()}};
+  return engine;
+}
+
+// Runs `argv`, returns its standard output and the wall time it took.
+std::pair<std::string, double> run(const std::vector<std::string>& argv) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return {"", 0};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeFds[1]);
+  std::string out;
+  char buffer[65536];
+  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    out.append(buffer, static_cast<std::size_t>(got));
+  close(pipeFds[0]);
+  if (spawned == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return {out, seconds};
+}
+
+std::vector<ScoredLine> parseJsonLines(const std::string& out) {
+  std::vector<ScoredLine> lines;
+  try {
+    const auto json = nlohmann::json::parse(out);
+    if (!json.contains("blocks")) return lines;
+    for (const auto& block : json.at("blocks")) {
+      const auto& box = block.at("bbox");
+      lines.push_back({block.at("text").get<std::string>(), box.at(0).get<double>(),
+                       box.at(1).get<double>(), box.at(2).get<double>(), box.at(3).get<double>()});
+    }
+  } catch (const std::exception&) {
+  }
+  return lines;
+}
+
+// Words of one block, paragraph and line make one line, boxes joined.
+std::vector<ScoredLine> parseTesseractTsv(const std::string& out) {
+  std::map<std::tuple<int, int, int, int>, ScoredLine> byLine;
+  std::vector<std::tuple<int, int, int, int>> order;
+  std::stringstream stream(out);
+  std::string row;
+  std::getline(stream, row);  // header
+  while (std::getline(stream, row)) {
+    const std::vector<std::string> f = split(row, '\t');
+    if (f.size() < 12 || f[0] != "5") continue;
+    std::string text = f[11];
+    for (std::size_t i = 12; i < f.size(); ++i) text += "\t" + f[i];
+    if (text.find_first_not_of(' ') == std::string::npos) continue;
+    const auto key =
+        std::make_tuple(std::stoi(f[1]), std::stoi(f[2]), std::stoi(f[3]), std::stoi(f[4]));
+    const double left = std::stod(f[6]), top = std::stod(f[7]), width = std::stod(f[8]),
+                 height = std::stod(f[9]);
+    auto found = byLine.find(key);
+    if (found == byLine.end()) {
+      byLine.emplace(key, ScoredLine{text, left, top, width, height});
+      order.push_back(key);
+      continue;
+    }
+    ScoredLine& line = found->second;
+    const double right = std::max(line.left + line.width, left + width);
+    const double bottom = std::max(line.top + line.height, top + height);
+    line.left = std::min(line.left, left);
+    line.top = std::min(line.top, top);
+    line.width = right - line.left;
+    line.height = bottom - line.top;
+    line.text += " " + text;
+  }
+  std::vector<ScoredLine> lines;
+  for (const auto& key : order) lines.push_back(byLine.at(key));
+  return lines;
+}
+
+std::vector<std::string> commandFor(const Engine& engine, const std::string& image) {
+  std::vector<std::string> argv = engine.command;
+  if (engine.tesseractTsv) {
+    argv.insert(argv.end(), {image, "stdout", "-l", "chi_sim+chi_tra+eng", "tsv"});
+  } else {
+    argv.insert(argv.begin() + 1, {"--image", image});
+  }
+  return argv;
+}
+
+std::vector<ImageEntry> readSet(const std::string& dir) {
+  std::vector<ImageEntry> images;
+  std::ifstream manifest(dir + "/manifest.tsv");
+  std::string row;
+  std::getline(manifest, row);
+  while (std::getline(manifest, row)) {
+    const std::vector<std::string> f = split(row, '\t');
+    if (f.size() < 5) continue;
+    ImageEntry entry{f[0], f[1], f[2], f[3], std::stoi(f[4]), {}};
+    std::ifstream truth(dir + "/" + entry.name + ".tsv");
+    for (std::string line; std::getline(truth, line);) {
+      const std::vector<std::string> t = split(line, '\t');
+      if (t.size() < 5) continue;
+      entry.truth.push_back(
+          {t[4], std::stod(t[0]), std::stod(t[1]), std::stod(t[2]), std::stod(t[3])});
+    }
+    images.push_back(std::move(entry));
+  }
+  return images;
+}
+
+double median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const std::size_t mid = values.size() / 2;
+  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <set-dir> <engine>... [--repeat N] [--details]\n", argv[0]);
+    return 2;
+  }
+  const std::string setDir = argv[1];
+  std::vector<Engine> engines;
+  int repeat = 1;
+  bool details = false;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--repeat" && i + 1 < argc) {
+      repeat = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--details") {
+      details = true;
+    } else if (auto engine = parseEngine(arg)) {
+      engines.push_back(*engine);
+    } else {
+      std::fprintf(stderr, "bad engine: %s\n", arg.c_str());
+      return 2;
+    }
+  }
+  const std::vector<ImageEntry> images = readSet(setDir);
+  if (images.empty()) {
+    std::fprintf(stderr, "no images in %s\n", setDir.c_str());
+    return 1;
+  }
+
+  // One untimed run each, so that every program starts with its files in the page cache.
+  for (const Engine& engine : engines)
+    run(commandFor(engine, setDir + "/" + images.front().name + ".png"));
+
+  std::vector<std::vector<Result>> results(engines.size(), std::vector<Result>(images.size()));
+  for (int round = 0; round < repeat; ++round) {
+    for (std::size_t i = 0; i < images.size(); ++i) {
+      const std::string path = setDir + "/" + images[i].name + ".png";
+      for (std::size_t e = 0; e < engines.size(); ++e) {
+        const auto [out, seconds] = run(commandFor(engines[e], path));
+        results[e][i].seconds.push_back(seconds);
+        if (round == 0) {
+          const auto lines = engines[e].tesseractTsv ? parseTesseractTsv(out) : parseJsonLines(out);
+          results[e][i].score = scoreImage(images[i].truth, lines);
+          if (details) {
+            std::printf("%-12s %-34s CER %5.1f%%  lines %zu/%zu\n", engines[e].name.c_str(),
+                        images[i].name.c_str(),
+                        100.0 * static_cast<double>(results[e][i].score.edits) /
+                            static_cast<double>(
+                                std::max<std::size_t>(1, results[e][i].score.truthCharacters)),
+                        results[e][i].score.recalledLines, results[e][i].score.truthLines);
+          }
+        }
+      }
+    }
+  }
+
+  using Filter = std::function<bool(const ImageEntry&)>;
+  const std::vector<std::pair<std::string, Filter>> groups = {
+      {"all", [](const ImageEntry&) { return true; }},
+      {"text 10-14 px", [](const ImageEntry& e) { return e.pixels <= 14; }},
+      {"text 16-32 px", [](const ImageEntry& e) { return e.pixels >= 16; }},
+      {"English", [](const ImageEntry& e) { return e.script == "en"; }},
+      {"Simplified", [](const ImageEntry& e) { return e.script == "hans"; }},
+      {"Traditional", [](const ImageEntry& e) { return e.script == "hant"; }},
+      {"mixed", [](const ImageEntry& e) { return e.script == "mixed"; }},
+      {"dialogs", [](const ImageEntry& e) { return e.kind == "dialog"; }},
+      {"settings panes", [](const ImageEntry& e) { return e.kind == "settings"; }},
+      {"documents", [](const ImageEntry& e) { return e.kind == "document"; }},
+      {"light theme", [](const ImageEntry& e) { return e.theme == "light"; }},
+      {"dark theme", [](const ImageEntry& e) { return e.theme == "dark"; }},
+  };
+
+  std::printf("%-16s %6s", "group", "images");
+  for (const Engine& engine : engines) {
+    std::printf(" | %-12.12s %7s %7s %8s", engine.name.c_str(), "CER", "recall", "median");
+  }
+  std::printf("\n");
+  for (const auto& [label, filter] : groups) {
+    std::size_t count = 0;
+    for (const ImageEntry& image : images) count += filter(image) ? 1 : 0;
+    std::printf("%-16s %6zu", label.c_str(), count);
+    for (std::size_t e = 0; e < engines.size(); ++e) {
+      std::size_t chars = 0, edits = 0, lines = 0, recalled = 0;
+      std::vector<double> seconds;
+      for (std::size_t i = 0; i < images.size(); ++i) {
+        if (!filter(images[i])) continue;
+        const Result& r = results[e][i];
+        chars += r.score.truthCharacters;
+        edits += r.score.edits;
+        lines += r.score.truthLines;
+        recalled += r.score.recalledLines;
+        seconds.insert(seconds.end(), r.seconds.begin(), r.seconds.end());
+      }
+      std::printf(
+          " | %-12s %6.2f%% %6.1f%% %7.3fs", "",
+          100.0 * static_cast<double>(edits) / static_cast<double>(std::max<std::size_t>(1, chars)),
+          100.0 * static_cast<double>(recalled) /
+              static_cast<double>(std::max<std::size_t>(1, lines)),
+          median(seconds));
+    }
+    std::printf("\n");
+  }
+  return 0;
+}

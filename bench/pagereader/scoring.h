@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// One line of text with its box in image pixels (origin upper-left).
+struct ScoredLine {
+  std::string text;  ///< UTF-8
+  double left = 0;
+  double top = 0;
+  double width = 0;
+  double height = 0;
+};
+
+/// How one program did on one image.
+struct ImageScore {
+  std::size_t truthCharacters = 0;
+  std::size_t edits = 0;  ///< character edits from the truth to the output
+  std::size_t truthLines = 0;
+  std::size_t recalledLines = 0;  ///< truth lines that some output line equals
+};
+
+/// The text compared: whitespace dropped (engines disagree on spaces around CJK) and full-width
+/// ASCII folded to ASCII.
+std::u32string comparableText(std::string_view utf8);
+
+/// `lines` in reading order: rows from top to bottom (lines whose vertical centres fall inside a
+/// row's first line join it), each row from left to right.
+std::vector<ScoredLine> readingOrder(std::vector<ScoredLine> lines);
+
+/// Levenshtein distance between two texts.
+std::size_t editDistance(const std::u32string& from, const std::u32string& to);
+
+/// Scores `output` against `truth`: the edits between both in reading order, and how many truth
+/// lines come out exactly as one output line.
+ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace pagereader {
+
+/// Bounds that keep a hostile or enormous file from exhausting memory. A side is limited to what
+/// the recogniser accepts; the pixel count to what it can work on within about a gigabyte.
+struct ImageLimits {
+  std::uint64_t maxFileBytes = 256ull << 20;
+  std::int64_t maxSide = 32767;
+  std::uint64_t maxPixels = 64ull << 20;
+  int maxSamplesPerPixel = 4;
+  int maxBitsPerSample = 16;
+};
+
+/// True when an image of `width` x `height` pixels may be decoded under `limits`.
+bool dimensionsAllowed(std::int64_t width, std::int64_t height, const ImageLimits& limits);
+
+/// What a file's headers promise before anything is decoded.
+struct DeclaredSize {
+  std::int64_t width = 0;           ///< of the first image
+  std::int64_t height = 0;          ///< of the first image
+  std::uint64_t decodedPixels = 0;  ///< all that the decoder holds at once, every frame included
+};
+
+/// A GIF's first frame and the pixel count of all its frames, which its decoder keeps in memory
+/// together; nothing when the block structure is malformed or truncated. Nothing is decompressed.
+std::optional<DeclaredSize> gifDeclaredSize(std::span<const unsigned char> bytes);
+
+/// A BMP's size from its information header (a negative height means rows stored top-down);
+/// nothing when the header is cut short.
+std::optional<DeclaredSize> bmpDeclaredSize(std::span<const unsigned char> bytes);
+
+}  // namespace pagereader

@@ -1,0 +1,165 @@
+#include "recognition/image_loader_leptonica.h"
+
+#include <fcntl.h>
+#include <leptonica/allheaders.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <vector>
+
+namespace pagereader {
+namespace {
+
+// Formats people hand us pictures in. Leptonica's own serialisation and the formats it cannot
+// read are left out, so their parsers never see hostile bytes.
+bool isSupportedFormat(l_int32 format) {
+  switch (format) {
+    case IFF_BMP:
+    case IFF_JFIF_JPEG:
+    case IFF_PNG:
+    case IFF_TIFF:
+    case IFF_TIFF_PACKBITS:
+    case IFF_TIFF_RLE:
+    case IFF_TIFF_G3:
+    case IFF_TIFF_G4:
+    case IFF_TIFF_LZW:
+    case IFF_TIFF_ZIP:
+    case IFF_TIFF_JPEG:
+    case IFF_PNM:
+    case IFF_GIF:
+    case IFF_JP2:
+    case IFF_WEBP:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Leptonica's format sniffing reads a fixed-size prefix without checking the length.
+constexpr std::size_t kFormatProbeBytes = 12;
+
+std::optional<std::vector<unsigned char>> readRegularFile(const std::string& path,
+                                                          std::uint64_t maxBytes) {
+  // O_NONBLOCK keeps a FIFO from blocking the open; fstat then turns it away.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::vector<unsigned char>> result;
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+      static_cast<std::uint64_t>(info.st_size) <= maxBytes) {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    bool failed = false;
+    while (filled < bytes.size()) {
+      const ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        failed = got < 0;
+        break;
+      }
+      filled += static_cast<std::size_t>(got);
+    }
+    // A file that shrank while we read it is read as it now is.
+    if (!failed) {
+      bytes.resize(filled);
+      result = std::move(bytes);
+    }
+  }
+  close(fd);
+  return result;
+}
+
+// What the headers promise, read without decoding any pixels.
+struct Header {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::uint64_t decodedPixels = 0;
+  l_int32 bitsPerSample = 0;
+  l_int32 samplesPerPixel = 0;
+};
+
+std::optional<Header> readHeader(std::span<const unsigned char> bytes, l_int32 format) {
+  const l_uint8* data = bytes.data();
+  const std::size_t size = bytes.size();
+  l_int32 w = 0, h = 0, bps = 8, spp = 1, unused = 0;
+  l_int32 failed = 1;
+  switch (format) {
+    case IFF_GIF:
+    case IFF_BMP: {
+      // Leptonica reads these two only by decoding them, so their headers are read here.
+      const std::optional<DeclaredSize> declared =
+          format == IFF_GIF ? gifDeclaredSize(bytes) : bmpDeclaredSize(bytes);
+      if (!declared) return std::nullopt;
+      return Header{declared->width, declared->height, declared->decodedPixels, 8, 1};
+    }
+    case IFF_JFIF_JPEG:
+      failed = readHeaderMemJpeg(data, size, &w, &h, &spp, nullptr, nullptr);
+      break;
+    case IFF_PNG:
+      failed = readHeaderMemPng(data, size, &w, &h, &bps, &spp, nullptr);
+      break;
+    case IFF_PNM:
+      failed = readHeaderMemPnm(data, size, &w, &h, &unused, &unused, &bps, &spp);
+      break;
+    case IFF_JP2:
+      failed = readHeaderMemJp2k(data, size, &w, &h, &bps, &spp, nullptr);
+      break;
+    case IFF_WEBP:
+      failed = readHeaderMemWebP(data, size, &w, &h, &spp);
+      break;
+    default:  // the TIFF family; page 0 is the one decoded
+      failed = readHeaderMemTiff(data, size, 0, &w, &h, &bps, &spp, nullptr, nullptr, nullptr);
+      break;
+  }
+  if (failed != 0 || w <= 0 || h <= 0) return std::nullopt;
+  return Header{w, h, static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h), bps, spp};
+}
+
+}  // namespace
+
+LeptonicaImage::~LeptonicaImage() { pixDestroy(&pix_); }
+
+std::uint32_t LeptonicaImage::width() const {
+  return static_cast<std::uint32_t>(pixGetWidth(pix_));
+}
+
+std::uint32_t LeptonicaImage::height() const {
+  return static_cast<std::uint32_t>(pixGetHeight(pix_));
+}
+
+std::unique_ptr<LeptonicaImage> decodeFirstImage(std::span<const unsigned char> bytes,
+                                                 const ImageLimits& limits) {
+  if (bytes.size() < kFormatProbeBytes) return nullptr;
+  l_int32 format = IFF_UNKNOWN;
+  if (findFileFormatBuffer(bytes.data(), &format) != 0 || !isSupportedFormat(format)) {
+    return nullptr;
+  }
+  const std::optional<Header> header = readHeader(bytes, format);
+  if (!header || !dimensionsAllowed(header->width, header->height, limits) ||
+      header->decodedPixels > limits.maxPixels ||
+      header->samplesPerPixel > limits.maxSamplesPerPixel ||
+      header->bitsPerSample > limits.maxBitsPerSample) {
+    return nullptr;
+  }
+
+  Pix* pix = pixReadMem(bytes.data(), bytes.size());
+  if (pix == nullptr) return nullptr;
+  auto image = std::make_unique<LeptonicaImage>(pix);
+  if (!dimensionsAllowed(pixGetWidth(pix), pixGetHeight(pix), limits)) return nullptr;
+  return image;
+}
+
+std::unique_ptr<LeptonicaImage> loadImageFile(const std::string& path, const ImageLimits& limits) {
+  const std::optional<std::vector<unsigned char>> bytes =
+      readRegularFile(path, limits.maxFileBytes);
+  if (!bytes) return nullptr;
+  return decodeFirstImage(*bytes, limits);
+}
+
+std::unique_ptr<Image> LeptonicaImageLoader::load(const std::string& path) {
+  return loadImageFile(path, ImageLimits{});
+}
+
+}  // namespace pagereader

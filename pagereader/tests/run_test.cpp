@@ -1,0 +1,97 @@
+#include "core/run.h"
+
+#include <gtest/gtest.h>
+
+namespace pagereader {
+namespace {
+
+class FakeImage : public Image {
+ public:
+  std::uint32_t width() const override { return 1000; }
+  std::uint32_t height() const override { return 500; }
+};
+
+class FakeLoader : public ImageLoader {
+ public:
+  std::unique_ptr<Image> load(const std::string& path) override {
+    paths.push_back(path);
+    if (!readable) return nullptr;
+    return std::make_unique<FakeImage>();
+  }
+  bool readable = true;
+  std::vector<std::string> paths;
+};
+
+class FakeRecognizer : public Recognizer {
+ public:
+  Recognition recognize(const Image& image) override {
+    ++calls;
+    EXPECT_EQ(image.width(), 1000u);
+    return result;
+  }
+  Recognition result;
+  int calls = 0;
+};
+
+struct RunTest : ::testing::Test {
+  RunOutcome run(std::vector<std::string> arguments) {
+    return runPagereader(arguments, loader, recognizer);
+  }
+  FakeLoader loader;
+  FakeRecognizer recognizer;
+};
+
+TEST_F(RunTest, UsageErrorsStopBeforeTheFileIsOpened) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"pagereader", "--scale", "0"},
+           {"pagereader", "--image", "gone.png", "--scale", "-1"}}) {
+    const RunOutcome outcome = run(arguments);
+    EXPECT_EQ(outcome.exitStatus, 2);
+    EXPECT_FALSE(outcome.output.ok);
+    EXPECT_FALSE(outcome.output.blocks);
+  }
+  EXPECT_TRUE(loader.paths.empty());
+  EXPECT_EQ(recognizer.calls, 0);
+}
+
+TEST_F(RunTest, AnUnreadableImageIsReportedWithoutRecognising) {
+  loader.readable = false;
+  const RunOutcome outcome = run({"pagereader", "--image", " dir/a b.png\n"});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.output.error, "Failed to read image at path");
+  EXPECT_EQ(loader.paths, std::vector<std::string>{"dir/a b.png"});
+  EXPECT_EQ(recognizer.calls, 0);
+}
+
+TEST_F(RunTest, ARecognitionFailureCarriesItsDescription) {
+  recognizer.result.failure = "could not load the language data";
+  const RunOutcome outcome = run({"pagereader", "--image", "a.png"});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.output.error, "Vision OCR failed: could not load the language data");
+  EXPECT_FALSE(outcome.output.blocks);
+}
+
+TEST_F(RunTest, SuccessPrintsTheBlocksInImagePixelsDividedByTheScale) {
+  recognizer.result.observations = {{Candidate{"Hello", 0.5f}, {0.1, 0.2, 0.5, 0.1}}};
+  const RunOutcome outcome = run({"pagereader", "--image", "a.png", "--scale", "2"});
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(jsonLine(outcome.output),
+            "{\"ok\":true,\"blocks\":[{\"text\":\"Hello\",\"bbox\":[50,175,250,25],"
+            "\"confidence\":0.5}]}\n");
+}
+
+TEST_F(RunTest, NoTextIsSuccessWithAnEmptyList) {
+  const RunOutcome outcome = run({"pagereader", "--image", "a.png"});
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(jsonLine(outcome.output), "{\"ok\":true,\"blocks\":[]}\n");
+}
+
+TEST_F(RunTest, AnUnencodableBoxStillEndsWithStatusZero) {
+  recognizer.result.observations = {{Candidate{"x", 0.5f}, {0.1, 0.2, 0.5, 0.1}}};
+  const RunOutcome outcome = run({"pagereader", "--image", "a.png", "--scale", "1e-320"});
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(jsonLine(outcome.output), "{\"ok\":false,\"error\":\"Failed to encode JSON\"}\n");
+}
+
+}  // namespace
+}  // namespace pagereader
