@@ -51,6 +51,15 @@ bool readAt(int fd, std::uint64_t offset, std::size_t count, std::string& bytes)
   return true;
 }
 
+/// Length of the longest proper prefix of the marker that ends `bytes`.
+std::size_t trailingMarkerPrefix(std::string_view bytes) {
+  for (std::size_t length = std::min(bytes.size(), kAppStillRunningMarker.size() - 1); length > 0;
+       --length) {
+    if (bytes.ends_with(kAppStillRunningMarker.substr(0, length))) return length;
+  }
+  return 0;
+}
+
 }  // namespace
 
 LogReadResult readInstallerLog(const std::string& logPath, std::uint64_t position) {
@@ -69,12 +78,15 @@ LogReadResult readInstallerLog(const std::string& logPath, std::uint64_t positio
   const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(available, kLogReadLimit));
   if (!readAt(file.get(), result.position, count, bytes) || bytes.empty()) return result;
 
-  result.position += bytes.size();
   // The raw bytes are searched instead of their UTF-8 decoding with replacement characters:
   // the marker is ASCII, a decoder never folds an ASCII byte into a replacement character, and
   // a replacement character is not ASCII, so both searches find exactly the same occurrences.
   result.markerSeen =
       std::string_view(bytes).find(kAppStillRunningMarker) != std::string_view::npos;
+  // A read that ends inside a marker (the read limit, or the installer caught mid-write) leaves
+  // that start unconsumed, so the next read sees the marker whole instead of losing it.
+  const std::size_t heldBack = result.markerSeen ? 0 : trailingMarkerPrefix(bytes);
+  result.position += bytes.size() - heldBack;
   return result;
 }
 

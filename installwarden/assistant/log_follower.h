@@ -20,10 +20,11 @@ struct LogReadResult {
 };
 
 /// Reads at most kLogReadLimit new bytes of the log at `logPath` from `position` and searches
-/// only those bytes for the marker. A log shorter than `position` is read again from 0. The
-/// file is opened anew (symlinks followed) and closed before returning; anything but a regular
-/// file is ignored, so a FIFO or device never blocks. Missing or unreadable: `position`
-/// unchanged, no marker.
+/// only those bytes for the marker. The new position is past the bytes read, except that a
+/// trailing start of the marker (when the marker itself was not seen) stays unconsumed for the
+/// next call. A log shorter than `position` is read again from 0. The file is opened anew
+/// (symlinks followed) and closed before returning; anything but a regular file is ignored, so
+/// a FIFO or device never blocks. Missing or unreadable: `position` unchanged, no marker.
 LogReadResult readInstallerLog(const std::string& logPath, std::uint64_t position);
 
 }  // namespace installwarden

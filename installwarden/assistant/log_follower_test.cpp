@@ -47,6 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
         SingleReadCase{"HugeStoredPositionRereadsFromStart", "x" + kMarker, UINT64_MAX, 24, true},
         SingleReadCase{"OtherLetterCaseNotSeen", "app still running error", 0, 23, false},
         SingleReadCase{"MarkerTwice", kMarker + kMarker, 0, 46, true},
+        SingleReadCase{"TrailingMarkerStartStaysUnconsumed", "done\nApp Sti", 0, 5, false},
+        SingleReadCase{"TrailingTextThatOnlyLooksAlikeIsConsumed", "done\nApp Stx", 0, 12, false},
         SingleReadCase{"InvalidUtf8AroundMarker",
                        std::string("\xff\xfe\xc3") + kMarker + "\xe2\x82\xc0\x80", 0, 30, true},
         SingleReadCase{"InvalidUtf8WithoutMarker", "\xff\xc3\x28 App Still \xe2 Running Error", 0,
@@ -91,16 +93,32 @@ TEST(LogFollower, BacklogIsConsumedOneMebibyteAtATime) {
   EXPECT_EQ(readInstallerLog(dir.file("ShipIt.log"), fourth.position).position, 3'500'000u);
 }
 
-TEST(LogFollower, MarkerSplitByTheReadLimitIsNotSeen) {
+TEST(LogFollower, MarkerSplitByTheReadLimitIsSeenByTheNextRead) {
   TempDirectory dir;
   std::string log(kLogReadLimit - 5, 'a');
   log += kMarker;
   dir.write("ShipIt.log", log);
   const LogReadResult first = readInstallerLog(dir.file("ShipIt.log"), 0);
-  const LogReadResult second = readInstallerLog(dir.file("ShipIt.log"), first.position);
   EXPECT_FALSE(first.markerSeen);
-  EXPECT_FALSE(second.markerSeen);
+  EXPECT_EQ(first.position, kLogReadLimit - 5);
+  const LogReadResult second = readInstallerLog(dir.file("ShipIt.log"), first.position);
+  EXPECT_TRUE(second.markerSeen);
   EXPECT_EQ(second.position, log.size());
+}
+
+TEST(LogFollower, MarkerCaughtMidWriteIsSeenOnceComplete) {
+  TempDirectory dir;
+  dir.write("ShipIt.log", "line\nApp Still Run");
+  const LogReadResult first = readInstallerLog(dir.file("ShipIt.log"), 0);
+  EXPECT_FALSE(first.markerSeen);
+  EXPECT_EQ(first.position, 5u);
+  // Nothing new yet: the held-back start is read again, and held back again.
+  EXPECT_EQ(readInstallerLog(dir.file("ShipIt.log"), first.position).position, 5u);
+
+  dir.write("ShipIt.log", "line\nApp Still Running Error\n");
+  const LogReadResult second = readInstallerLog(dir.file("ShipIt.log"), first.position);
+  EXPECT_TRUE(second.markerSeen);
+  EXPECT_EQ(second.position, 29u);
 }
 
 TEST(LogFollower, FollowsASymlinkToTheLog) {
