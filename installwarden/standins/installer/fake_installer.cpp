@@ -66,10 +66,9 @@ void sleepFor(double seconds) {
 
 int perform(const InstallerRun& run, const std::string& bundle, const std::string& version,
             const InstallerLog& log) {
-  for (double held = 0; held < run.holdSeconds; held += 1) {
-    log.line("Copying the update into place…");
-    sleepFor(std::min(1.0, run.holdSeconds - held));
-  }
+  // One line, then quiet: the log's length stays put while the job holds.
+  if (run.holdSeconds > 0) log.line("Copying the update into place…");
+  sleepFor(run.holdSeconds);
   switch (run.action) {
     case InstallerAction::kInstall:
       if (!installwarden::standins::writeBundleVersion(bundle, version)) {
