@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,18 +87,31 @@ void killAndReap(pid_t child) {
 /// Waits for the child until `deadline`; a tool that closed its output but keeps running is
 /// killed like one that never closed it.
 int waitUntil(pid_t child, std::chrono::steady_clock::time_point deadline) {
+  // A pidfd wakes the wait the moment the child ends; without one (kernels before 5.3),
+  // check again after short, growing pauses.
+  const int exited = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
   auto pause = std::chrono::microseconds(50);
   for (;;) {
     int status = 0;
     const pid_t done = ::waitpid(child, &status, WNOHANG);
-    if (done == child) return exitStatus(status);
-    if (done < 0 && errno != EINTR) return -1;
-    if (std::chrono::steady_clock::now() >= deadline) {
+    if (done == child || (done < 0 && errno != EINTR)) {
+      if (exited >= 0) ::close(exited);
+      return done == child ? exitStatus(status) : -1;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      if (exited >= 0) ::close(exited);
       killAndReap(child);
       return -1;
     }
-    ::usleep(static_cast<useconds_t>(pause.count()));
-    pause = std::min(pause * 2, std::chrono::microseconds(10'000));
+    if (exited >= 0) {
+      pollfd waitFor{exited, POLLIN, 0};
+      ::poll(&waitFor, 1, static_cast<int>(std::min<long long>(left.count() + 1, 1 << 30)));
+    } else {
+      ::usleep(static_cast<useconds_t>(pause.count()));
+      pause = std::min(pause * 2, std::chrono::microseconds(2'000));
+    }
   }
 }
 
