@@ -5,11 +5,16 @@
 namespace installwarden::strict_json {
 
 std::optional<nlohmann::json> parseObject(std::string_view bytes) {
-  // Without exceptions a malformed text, invalid UTF-8 included, comes back as "discarded".
-  nlohmann::json value = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr,
-                                               /*allow_exceptions=*/false);
-  if (!value.is_object()) return std::nullopt;  // also the "discarded" value of a parse error
-  return value;
+  try {
+    // Without exceptions a malformed text, invalid UTF-8 included, comes back as "discarded";
+    // the handler below only keeps any other library error from leaving this module.
+    nlohmann::json value = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr,
+                                                 /*allow_exceptions=*/false);
+    if (!value.is_object()) return std::nullopt;
+    return value;
+  } catch (const nlohmann::json::exception&) {
+    return std::nullopt;
+  }
 }
 
 namespace {
