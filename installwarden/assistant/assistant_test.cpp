@@ -53,8 +53,7 @@ TEST_P(AssistantRestore, TakesOverOnlyTheStateOfTheSameUpdate) {
 }
 
 std::string previousStatus(const std::string& id, std::uint64_t ownerBirth = 5555) {
-  return R"({"id":")" + id + R"(","pid":77,"birth":99,"ownerBirth":)" +
-         std::to_string(ownerBirth) +
+  return R"({"id":")" + id + R"(","pid":77,"birth":99,"ownerBirth":)" + std::to_string(ownerBirth) +
          R"(,"phase":"failed","visible":true,"retries":2,"logPosition":123456,)"
          R"("reopenDetected":true})";
 }
