@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 /// How a scene is set up: what each installer run does, and what the relaunched application
 /// reports.
 struct SceneSetup {
-  std::string installerRuns = "install 1\n";
+  std::string installerRuns = "install 2\n";
   bool receiptOk = true;
 };
 

@@ -189,7 +189,11 @@ class StatusReader {
       if (DIR* folder = ::opendir(root_.c_str())) {
         while (const dirent* entry = ::readdir(folder)) {
           const std::string name = entry->d_name;
-          if (name == "." || name == ".." || kKnown.count(name)) continue;
+          // The stand-ins' own temporary files (host files on their way in) are not ours.
+          if (name == "." || name == ".." || kKnown.count(name) ||
+              name.rfind(".standin.", 0) == 0) {
+            continue;
+          }
           struct stat info {};
           if (::stat((root_ + "/" + name).c_str(), &info) == 0 && (info.st_mode & 077) != 0) {
             problems.push_back("temporary file " + name + " is readable by others");

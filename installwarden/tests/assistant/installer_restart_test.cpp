@@ -22,7 +22,7 @@ void driveToInstalling(AssistantScene& scene) {
 bool reopenNoticed(const UpdateStatus& status) { return status.reopenDetected; }
 
 TEST(InstallerRestartTest, AJobThatFoundTheApplicationRunningIsKickstartedOnce) {
-  AssistantScene scene({.installerRuns = "still-running\ninstall 1\n"});
+  AssistantScene scene({.installerRuns = "still-running 2\ninstall 1\n"});
   ASSERT_NO_FATAL_FAILURE(driveToInstalling(scene));
 
   ASSERT_TRUE(scene.awaitStatus(reopenNoticed)) << scene.diagnostics();
@@ -40,7 +40,7 @@ TEST(InstallerRestartTest, AJobThatFoundTheApplicationRunningIsKickstartedOnce) 
 }
 
 TEST(InstallerRestartTest, NoKickstartWhileACopyOfTheApplicationRunsFromTheBundle) {
-  AssistantScene scene({.installerRuns = "still-running\ninstall\n"});
+  AssistantScene scene({.installerRuns = "still-running 2\ninstall 1\n"});
   scene.startRunningCopy();
   ASSERT_NO_FATAL_FAILURE(driveToInstalling(scene));
   ASSERT_TRUE(scene.awaitStatus(reopenNoticed)) << scene.diagnostics();
@@ -63,7 +63,7 @@ TEST(InstallerRestartTest, NoKickstartWhileACopyOfTheApplicationRunsFromTheBundl
 }
 
 TEST(InstallerRestartTest, AnInstallerAwayForMoreThanFifteenSecondsFailsTheUpdate) {
-  AssistantScene scene({.installerRuns = "abort\n"});
+  AssistantScene scene({.installerRuns = "abort 2\n"});
   ASSERT_NO_FATAL_FAILURE(driveToInstalling(scene));
   ASSERT_TRUE(eventually(
       [&] { return scene.installerLog().find("Installation failed") != std::string::npos; }, 5s));
@@ -81,7 +81,7 @@ TEST(InstallerRestartTest, AnInstallerAwayForMoreThanFifteenSecondsFailsTheUpdat
 
 TEST(InstallerRestartTest, ARestartedAssistantKeepsRetriesLogPositionAndOwner) {
   // The second run holds long, so the assistant is killed while the installer works.
-  AssistantScene scene({.installerRuns = "still-running\ninstall 60\n"});
+  AssistantScene scene({.installerRuns = "still-running 2\ninstall 60\n"});
   ASSERT_NO_FATAL_FAILURE(driveToInstalling(scene));
   const auto before = scene.awaitStatus([&](const UpdateStatus& status) {
     return status.retries == 1 && status.logPosition == scene.installerLog().size();

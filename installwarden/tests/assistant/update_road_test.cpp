@@ -26,7 +26,7 @@ TEST(UpdateRoadTest, FromPreparingToCompleteEndsWithStatusZero) {
 }
 
 TEST(UpdateRoadTest, FailedReceiptShowsTheWindowUntilTheHostCancels) {
-  AssistantScene scene({.installerRuns = "install 1\n", .receiptOk = false});
+  AssistantScene scene({.installerRuns = "install 2\n", .receiptOk = false});
   ASSERT_TRUE(scene.driveToStarting());
 
   scene.startApplication();
