@@ -48,6 +48,7 @@ await_phase() {
     sleep 0.05
   done
   echo "demo: no phase \"$want\" within $2 s; status.json: ${json:-none}" >&2
+  cat "$work/assistant.err" >&2
   exit 1
 }
 
@@ -59,7 +60,7 @@ owner=$!
 echo "host: request.json written (owner pid $owner), installer job started"
 
 env -u DISPLAY -u WAYLAND_DISPLAY LAUNCHD_STANDIN_DIR="${scene[launchd]}" \
-  "$bin/installwarden-test" "$root" &
+  "$bin/installwarden-test" "$root" 2>"$work/assistant.err" &
 assistant=$!
 await_phase preparing 10
 
@@ -72,7 +73,7 @@ touch "$work/quit-owner"
 wait "$owner" || true
 owner=''
 await_phase installing 5
-echo "installer: first run finds the application running; the assistant restarts it"
+echo "installer: its first run logs \"App Still Running Error\"; the assistant kickstarts it once"
 await_phase starting 20
 
 installed=$(sed -n '/CFBundleShortVersionString/{n;s/.*<string>\(.*\)<\/string>.*/\1/p}' \
@@ -85,6 +86,13 @@ status=0
 wait "$assistant" || status=$?
 assistant=''
 echo "assistant: ended with exit status $status; launchd stand-in saw $(grep -c '^kickstart ' "${scene[launchd]}/calls.log" || true) kickstart(s)"
-[ "$status" -eq 0 ] || exit 1
+if [ "$status" -ne 0 ]; then
+  cat "$work/assistant.err" >&2
+  exit 1
+fi
 
-"$bin/window-screenshot" "$build/screenshots" | sed 's/^/screenshot: /'
+if ! "$bin/window-screenshot" "$build/screenshots" >"$work/screenshots" 2>&1; then
+  cat "$work/screenshots" >&2
+  exit 1
+fi
+grep '\.png$' "$work/screenshots" | sed 's/^/screenshot: /'
