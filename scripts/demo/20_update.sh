@@ -17,7 +17,7 @@ fi
 work=$(mktemp -d /tmp/iw-demo-XXXXXX)
 owner='' assistant=''
 cleanup() {
-  for pid in $assistant $owner; do kill -9 "$pid" 2>/dev/null || true; done
+  for pid in $assistant $owner; do { kill -9 "$pid" && wait "$pid"; } 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
