@@ -2,9 +2,13 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "cli_fixture.h"
+#include "shell/assistant_launch.h"
+#include "update_state/exchange_records.h"
 
 namespace installwarden::e2e {
 namespace {
@@ -127,6 +131,46 @@ TEST_F(CliTest, LockFileFromAnEarlierRunIsReusedUntouched) {
   const auto outcome = run({root.path()});
   EXPECT_EQ(outcome.exitStatus, 0) << outcome.standardError;
   EXPECT_EQ(root.read("assistant.lock"), "not empty");
+}
+
+/// status.json as the running assistant last wrote it, once it names `pid`.
+std::optional<UpdateStatus> waitForStatusOf(const std::string& root, int pid) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (const auto status = readStatus(root); status && status->pid == pid) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return std::nullopt;
+}
+
+TEST_F(CliTest, SecondAssistantLeavesTheRunningOneAlone) {
+  const auto library = std::filesystem::path(INSTALLWARDEN_TEST_BINARY).parent_path() / ".." /
+                       "lib" / kAssistantLibraryName;
+  if (!std::filesystem::exists(library)) GTEST_SKIP() << "the GUI shell library is not built";
+
+  // This test process is the owner: while it lives, the first assistant waits for it.
+  auto request = nlohmann::json::parse(validRequest());
+  request["ownerPid"] = ::getpid();
+  root.write("request.json", request.dump());
+  BackgroundProcess first({INSTALLWARDEN_TEST_BINARY, root.path()},
+                          {{"LAUNCHD_STANDIN_DIR", standin.path()}});
+  ASSERT_TRUE(waitForStatusOf(root.path(), first.pid()).has_value());
+
+  const auto second = run({root.path()});
+  EXPECT_EQ(second.exitStatus, 0);
+  EXPECT_FALSE(second.timedOut);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));  // more than one tick
+  const auto status = readStatus(root.path());
+  ASSERT_TRUE(status.has_value());
+  EXPECT_EQ(status->pid, first.pid()) << "only the first assistant writes status.json";
+  EXPECT_EQ(status->phase, "preparing");
+
+  // Withdrawing the request ends the first one.
+  std::filesystem::remove(root.file("request.json"));
+  EXPECT_EQ(first.waitForExit(std::chrono::seconds(10)), 0);
+  const auto last = readStatus(root.path());
+  ASSERT_TRUE(last.has_value());
+  EXPECT_EQ(last->phase, "cancelled");
 }
 
 }  // namespace

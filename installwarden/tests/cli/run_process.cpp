@@ -16,6 +16,13 @@ namespace installwarden::e2e {
 
 namespace {
 
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+  std::vector<char*> result;
+  for (auto& text : texts) result.push_back(text.data());
+  result.push_back(nullptr);
+  return result;
+}
+
 std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& extra) {
   std::vector<std::string> result;
   for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -96,6 +103,48 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv,
   }
   if (!outcome.timedOut && WIFEXITED(status)) outcome.exitStatus = WEXITSTATUS(status);
   return outcome;
+}
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
+                                     const std::map<std::string, std::string>& environment) {
+  auto args = argv;
+  auto envText = mergedEnvironment(environment);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+  }
+  pid_t child = -1;
+  if (::posix_spawn(&child, args[0].c_str(), &actions, nullptr, pointers(args).data(),
+                    pointers(envText).data()) != 0) {
+    child = -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  pid_ = child;
+}
+
+BackgroundProcess::~BackgroundProcess() {
+  if (pid_ > 0 && !reaped_) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+int BackgroundProcess::waitForExit(std::chrono::milliseconds timeout) {
+  if (pid_ <= 0 || reaped_) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  int status = 0;
+  while (::waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+      reaped_ = true;
+      return -1;
+    }
+    ::usleep(10'000);
+  }
+  reaped_ = true;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace installwarden::e2e
