@@ -93,9 +93,10 @@ pid_t AssistantScene::startFirstInstallerRun() {
 }
 
 pid_t AssistantScene::startAssistant() {
+  std::vector<std::string> environment{"LAUNCHD_STANDIN_DIR=" + layout_.standinDir};
+  if (!display_.empty()) environment.push_back("DISPLAY=" + display_);
   assistant_ = processes_.start({INSTALLWARDEN_TEST_BINARY, layout_.root},
-                                headlessEnvironment({"LAUNCHD_STANDIN_DIR=" + layout_.standinDir}),
-                                outputPath(layout_));
+                                headlessEnvironment(environment), outputPath(layout_));
   EXPECT_GT(assistant_, 0);
   return assistant_;
 }

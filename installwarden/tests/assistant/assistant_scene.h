@@ -44,8 +44,10 @@ class AssistantScene {
   /// Starts the installer job's first run, which waits for the owner to quit, and records its
   /// pid for the launchd stand-in.
   pid_t startFirstInstallerRun();
-  /// Starts `installwarden-test <root>`; the latest one started is the one awaited below.
+  /// Starts `installwarden-test <root>`, headless unless `showOn` names an X display; the
+  /// latest one started is the one awaited below.
   pid_t startAssistant();
+  void showOn(const std::string& display) { display_ = display; }
   /// Starts the bundle's executable: with no arguments it is the relaunched application.
   pid_t startApplication(const std::vector<std::string>& arguments = {});
   /// A copy of the application that runs from the bundle until `stopRunningCopy`.
@@ -92,6 +94,7 @@ class AssistantScene {
   pid_t owner_ = -1;
   pid_t assistant_ = -1;
   pid_t runningCopy_ = -1;
+  std::string display_;
   std::optional<UpdateStatus> lastSeen_;
 };
 
