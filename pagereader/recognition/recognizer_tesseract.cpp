@@ -101,12 +101,10 @@ Recognition TesseractRecognizer::recognize(const Image& image) {
     std::vector<std::string> values{"/dev/null"};
     if (api.Init(settings_.tessdataDir.c_str(), settings_.languages.c_str(),
                  tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0) {
-      return failure("could not load the language data " + settings_.languages + " from " +
-                     settings_.tessdataDir);
+      return failure("could not load the language data for " + settings_.languages);
     }
     if (const auto missing = missingLanguage(api, settings_.languages)) {
-      return failure("could not load the language data " + *missing + " from " +
-                     settings_.tessdataDir);
+      return failure("could not load the language data for " + *missing);
     }
     api.SetPageSegMode(static_cast<tesseract::PageSegMode>(settings_.pageSegMode));
     api.SetVariable("thresholding_method", std::to_string(settings_.thresholdingMethod).c_str());

@@ -1,0 +1,164 @@
+// Runs the built pagereader the way its caller does and checks the one line it prints, its exit
+// status and its silence on standard error.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "run_program.h"
+
+namespace pagereader::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kProgram = PAGEREADER_PROGRAM;
+const fs::path kFixtures = PAGEREADER_FIXTURES;
+const std::string kMissing = "{\"ok\":false,\"error\":\"Missing --image <path>\"}\n";
+const std::string kBadScale = "{\"ok\":false,\"error\":\"Invalid --scale (must be > 0)\"}\n";
+const std::string kUnreadable = "{\"ok\":false,\"error\":\"Failed to read image at path\"}\n";
+
+ProgramRun pagereader(std::vector<std::string> arguments, const std::string& program = kProgram) {
+  arguments.insert(arguments.begin(), program);
+  return runProgram(arguments);
+}
+
+std::vector<std::string> texts(const std::string& output) {
+  std::vector<std::string> lines;
+  const nlohmann::json parsed = nlohmann::json::parse(output);
+  for (const auto& block : parsed.at("blocks")) {
+    lines.push_back(block.at("text").get<std::string>());
+  }
+  return lines;
+}
+
+struct PagereaderCliTest : ::testing::Test {
+  static void SetUpTestSuite() {
+    scratch = fs::temp_directory_path() / ("pagereader_cli_" + std::to_string(getpid()));
+    fs::create_directories(scratch / "folder.png");
+    std::ofstream(scratch / "notes.png") << "plain words, not a picture\n";
+    std::ofstream(scratch / "empty.png");
+    mkfifo((scratch / "pipe.png").c_str(), 0600);
+    fs::copy_file(kFixtures / "english.png", scratch / "screen shot 截图.png");
+  }
+  static void TearDownTestSuite() { fs::remove_all(scratch); }
+  static fs::path scratch;
+};
+fs::path PagereaderCliTest::scratch;
+
+TEST_F(PagereaderCliTest, CommandLineAndLoadingFailures) {
+  const std::string english = (kFixtures / "english.png").string();
+  const std::string missing = (scratch / "missing.png").string();
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string output;
+    int status;
+  };
+  const Case cases[] = {
+      {{}, kMissing, 2},
+      {{"--image"}, kMissing, 2},
+      {{"--image", " \n", "--image", english}, kMissing, 2},
+      {{"--image=" + english}, kMissing, 2},
+      {{"--scale", "0"}, kMissing, 2},
+      {{"--image", missing, "--scale", "0"}, kBadScale, 2},
+      {{"--image", english, "--scale", "-1"}, kBadScale, 2},
+      {{"--image", english, "--scale", "nan"}, kBadScale, 2},
+      {{"--image", english, "--scale", "0", "--scale", "2"}, kBadScale, 2},
+      {{"--image", missing}, kUnreadable, 1},
+      {{"--image", (scratch / "notes.png").string()}, kUnreadable, 1},
+      {{"--image", (scratch / "empty.png").string()}, kUnreadable, 1},
+      {{"--image", (scratch / "folder.png").string()}, kUnreadable, 1},
+      {{"--image", (scratch / "pipe.png").string()}, kUnreadable, 1},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = pagereader(c.arguments);
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.standardOutput, c.output);
+    EXPECT_EQ(run.exitStatus, c.status);
+    EXPECT_EQ(run.standardError, "");
+  }
+}
+
+TEST_F(PagereaderCliTest, RecognisesTheFixtureLines) {
+  struct Case {
+    std::string image;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"english.png", {"Software Update", "Restart the application to finish the update."}},
+      {"simplified.png", {"软件更新", "请重新启动应用程序以完成更新。"}},
+      {"traditional.png", {"軟體更新", "請重新啟動應用程式以完成更新。"}},
+      {"mixed.png", {"Wi-Fi 设置", "文件 report.pdf 已保存到桌面。"}},
+      {"two_pages.tif", {"First page"}},  // the second page is never read
+      {"no_text.png", {}},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = pagereader({"--image", (kFixtures / c.image).string()});
+    SCOPED_TRACE(c.image);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.standardError, "");
+    ASSERT_EQ(std::count(run.standardOutput.begin(), run.standardOutput.end(), '\n'), 1);
+    EXPECT_EQ(texts(run.standardOutput), c.lines);
+  }
+}
+
+TEST_F(PagereaderCliTest, TrimsTheImagePathAndIgnoresAScaleThatIsNoNumber) {
+  const ProgramRun run = pagereader(
+      {"--scale", "1,5", "--image", " " + (scratch / "screen shot 截图.png").string() + "\n"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(texts(run.standardOutput),
+            (std::vector<std::string>{"Software Update",
+                                      "Restart the application to finish the update."}));
+}
+
+TEST_F(PagereaderCliTest, BoxesAreDividedByTheScale) {
+  const std::string image = (kFixtures / "english.png").string();
+  const auto boxes = [&](const std::string& scale) {
+    const ProgramRun run = pagereader({"--image", image, "--scale", scale});
+    EXPECT_EQ(run.exitStatus, 0);
+    std::vector<std::vector<double>> result;
+    const nlohmann::json parsed = nlohmann::json::parse(run.standardOutput);
+    for (const auto& block : parsed.at("blocks")) {
+      result.push_back(block.at("bbox").get<std::vector<double>>());
+      const double confidence = block.at("confidence").get<double>();
+      EXPECT_EQ(static_cast<double>(static_cast<float>(confidence)), confidence);  // from a float
+      EXPECT_GT(confidence, 0.5);
+      EXPECT_LE(confidence, 1.0);
+    }
+    return result;
+  };
+  const auto whole = boxes("1");
+  const auto half = boxes("2");
+  const auto none = boxes("inf");
+  ASSERT_EQ(whole.size(), 2u);
+  ASSERT_EQ(half.size(), whole.size());
+  ASSERT_EQ(none.size(), whole.size());
+  for (std::size_t line = 0; line < whole.size(); ++line) {
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(half[line][i], whole[line][i] / 2);
+      EXPECT_EQ(none[line][i], 0.0);
+    }
+  }
+  // The first line lies in the upper part of the image, measured from its top.
+  EXPECT_GT(whole[0][1], 0);
+  EXPECT_LT(whole[0][1], whole[1][1]);
+}
+
+TEST_F(PagereaderCliTest, MissingLanguageDataIsARecognitionFailure) {
+  const ProgramRun run =
+      pagereader({"--image", (kFixtures / "english.png").string()}, PAGEREADER_WITHOUT_LANGUAGES);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.standardError, "");
+  EXPECT_EQ(run.standardOutput,
+            "{\"ok\":false,\"error\":\"Vision OCR failed: could not load the language data for "
+            "chi_sim+chi_tra+eng\"}\n");
+}
+
+}  // namespace
+}  // namespace pagereader::e2e
