@@ -4,14 +4,15 @@
 # installs the new version, and the relaunched application reports a good start. One line per
 # change of status.json; then the window's two states as PNGs in build/screenshots/.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+script=$(realpath "$0")
+cd "$(dirname "$script")/../.."
 build=${BUILD_DIR:-build}
 bin=$(cd "$build/bin" && pwd)
 
 # The installer runs are started detached, as launchd would; a reaper keeps them from lingering
 # as zombies where the init process does not reap.
 if [ -z "${IW_DEMO_UNDER_REAPER:-}" ]; then
-  IW_DEMO_UNDER_REAPER=1 exec "$bin/fake-host" reap -- bash "$0" "$@"
+  IW_DEMO_UNDER_REAPER=1 exec "$bin/fake-host" reap -- bash "$script" "$@"
 fi
 
 work=$(mktemp -d /tmp/iw-demo-XXXXXX)
