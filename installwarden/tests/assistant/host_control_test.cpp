@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -163,6 +164,29 @@ TEST(SecondAssistantTest, ExitsAtOnceAndLeavesTheFirstAlone) {
   ASSERT_TRUE(later) << scene.diagnostics();
   EXPECT_EQ(later->birth, first->birth);
   EXPECT_EQ(later->phase, "preparing");
+}
+
+TEST(StatusFileTest, AnUnwritableStatusIsLoggedAndTheAssistantGoesOn) {
+  AssistantScene scene;
+  ASSERT_EQ(::mkdir((scene.root() + "/status.json").c_str(), 0755), 0);
+  scene.startOwner();
+  scene.startAssistant();
+
+  const auto logged = [&] {
+    return scene.diagnostics().find("Installwarden could not save its status: ") !=
+           std::string::npos;
+  };
+  ASSERT_TRUE(eventually(logged, 5s)) << scene.diagnostics();
+  EXPECT_TRUE(holdsThroughout([&] { return scene.assistantRunning(); }, 1200ms));
+  // Failed writes leave no temporary files behind.
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(scene.root())) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"assistant.lock", "request.json", "status.json"}));
+
+  ASSERT_EQ(::rmdir((scene.root() + "/status.json").c_str()), 0);
+  ASSERT_TRUE(scene.awaitPhase("preparing")) << scene.diagnostics();
 }
 
 /// Reads status.json as fast as it can, as a host would, until told to stop; counts what it saw.

@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include "assistant_scene.h"
+#include "standin_files.h"
 
 namespace installwarden::e2e {
 namespace {
@@ -60,6 +61,19 @@ TEST(InstallerRestartTest, NoKickstartWhileACopyOfTheApplicationRunsFromTheBundl
       << scene.diagnostics();
   ASSERT_TRUE(scene.awaitPhase("starting")) << scene.diagnostics();
   EXPECT_EQ(scene.kickstarts(), 1);
+}
+
+TEST(InstallerRestartTest, ARefusedKickstartFailsTheUpdateAtOnce) {
+  AssistantScene scene({.installerRuns = "still-running 2\ninstall 1\n"});
+  ASSERT_TRUE(standins::replaceFile(scene.layout().jobDir + "/kickstart-status", "5\n"));
+  ASSERT_NO_FATAL_FAILURE(driveToInstalling(scene));
+
+  const auto failed = scene.awaitPhase("failed");
+  ASSERT_TRUE(failed) << scene.diagnostics();
+  EXPECT_EQ(failed->retries, 1);
+  EXPECT_TRUE(failed->visible);
+  EXPECT_EQ(scene.kickstarts(), 1);
+  EXPECT_EQ(scene.installedVersion(), scene.layout().sourceVersion);
 }
 
 TEST(InstallerRestartTest, AnInstallerAwayForMoreThanFifteenSecondsFailsTheUpdate) {
