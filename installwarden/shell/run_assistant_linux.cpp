@@ -94,12 +94,16 @@ int runAssistant(const AssistantLaunch& launch, SystemLog& log) {
   QApplication::setQuitOnLastWindowClosed(false);
   becomeAccessoryApplication();
 
+  // Stop signals are caught from here on; until the assistant exists every request is refused.
+  QtApplicationPort application;
+  StopSignalRelay stopSignals([&application](int) { application.terminate(); });
+  if (!stopSignals.installed()) log.line("Installwarden could not catch stop signals");
+
   SteadyClock clock;
   SystemProcessTable processes;
   LaunchctlRunner launchctl(launch.launchctlPath);
   LinuxWorkspace workspace;
   UpdateWindow window(launch.request);
-  QtApplicationPort application;
   const AssistantEnvironment environment{clock,       processes, launchctl, workspace, window,
                                          application, log,       ownPid,    *ownBirth, getuid()};
   const std::shared_ptr<Assistant> assistant =
@@ -113,8 +117,6 @@ int runAssistant(const AssistantLaunch& launch, SystemLog& log) {
   window.reopen = [weakAssistant, &log] {
     if (const auto strong = weakAssistant.lock()) guarded(log, [&] { strong->reopen(); });
   };
-  StopSignalRelay stopSignals([&application](int) { application.terminate(); });
-  if (!stopSignals.installed()) log.line("Installwarden could not catch stop signals");
 
   QTimer ticker;
   ticker.setInterval(kTickMilliseconds);
