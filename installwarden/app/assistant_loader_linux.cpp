@@ -26,9 +26,8 @@ std::optional<int> runAssistantFromLibrary(const AssistantLaunch& launch) {
   const auto directory = executableDirectory();
   if (!directory) return std::nullopt;
   const std::string library = *directory + "/../lib/" + kAssistantLibraryName;
-  // Not installed at all: nothing to say. Present but broken: worth a line for whoever
-  // installed it, since the process would otherwise end without a trace.
-  if (::access(library.c_str(), F_OK) != 0) return std::nullopt;
+  // Missing or broken, the installation is incomplete: say so, since the process would
+  // otherwise end without a trace and without ever writing status.json.
   void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     std::fprintf(stderr, "installwarden: cannot load %s: %s\n", library.c_str(), ::dlerror());

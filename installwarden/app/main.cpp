@@ -25,6 +25,7 @@ constexpr const char* kLaunchctlPath = "/bin/launchctl";
 
 constexpr int kSuccess = 0;
 constexpr int kBadInput = 2;
+constexpr int kBrokenInstallation = 1;
 
 int runAssistantForm(const std::string& root, int argc, char** argv) {
   auto request = installwarden::validatedRequest(root);
@@ -39,7 +40,7 @@ int runAssistantForm(const std::string& root, int argc, char** argv) {
   launch.launchctlPath = kLaunchctlPath;
   launch.argc = argc;
   launch.argv = argv;
-  return installwarden::runAssistantFromLibrary(launch).value_or(kSuccess);
+  return installwarden::runAssistantFromLibrary(launch).value_or(kBrokenInstallation);
 }
 
 int runProbeForm(const std::string& root, const std::string& appPath, const std::string& version) {
