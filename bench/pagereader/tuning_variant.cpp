@@ -1,8 +1,9 @@
 // pagereader with its recognition settings taken from flags, for measuring alternatives with
 // pagereader_bench. Not shipped: the real program has fixed settings.
 //
-//   pagereader_tuning_variant --image <path> [--psm N] [--dpi N] [--threshold N] [--upscale X]
+//   pagereader_tuning_variant --image <path> [--psm N] [--dpi N] [--threshold N]
 //                             [--target-height N] [--max-upscale X] [--langs L] [--no-invert]
+//                             [--panels N]
 
 #include <leptonica/allheaders.h>
 #include <unistd.h>
@@ -29,10 +30,10 @@ int main(int argc, char** argv) {
   settings.resolution = static_cast<int>(number("--dpi", settings.resolution));
   settings.thresholdingMethod =
       static_cast<int>(number("--threshold", settings.thresholdingMethod));
-  settings.upscale = number("--upscale", settings.upscale);
   settings.targetLineHeight =
       static_cast<int>(number("--target-height", settings.targetLineHeight));
   settings.maxUpscale = number("--max-upscale", settings.maxUpscale);
+  settings.panelClosing = static_cast<int>(number("--panels", settings.panelClosing));
   if (const auto langs = pagereader::parseArg("--langs", arguments)) settings.languages = *langs;
   for (const std::string& a : arguments) {
     if (a == "--no-invert") settings.invertDark = false;

@@ -16,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)quiet;
   const auto image = pagereader::decodeFirstImage(std::span(data, size), pagereader::ImageLimits{});
   if (image) {
-    Pix* prepared = pagereader::prepareForRecognition(image->pix(), pagereader::PreparationPlan{});
-    pixDestroy(&prepared);
+    Pix* grey = pagereader::greyForRecognition(image->pix(), true);
+    if (grey) pagereader::invertDarkPanels(grey, 11);
+    pixDestroy(&grey);
   }
   return 0;
 }

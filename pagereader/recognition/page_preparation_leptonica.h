@@ -4,14 +4,18 @@ struct Pix;
 
 namespace pagereader {
 
-/// How a picture is turned into what the engine reads best.
-struct PreparationPlan {
-  double upscale = 1.0;  ///< factor applied to both sides
-  bool invertDark = true;
-};
+/// An 8-bit grey copy of `source` with dark text on a light background, as the engine reads
+/// best: colour maps resolved, transparent parts laid on white and, when `invertDark` is set, a
+/// mostly dark picture (a dark theme) inverted. Nothing on failure.
+Pix* greyForRecognition(Pix* source, bool invertDark);
 
-/// An 8-bit grey copy of `source` with dark text on a light background: transparent parts laid
-/// on white, a mostly dark picture inverted, then scaled by `plan.upscale`. Nothing on failure.
-Pix* prepareForRecognition(Pix* source, const PreparationPlan& plan);
+/// Inverts, in place, each dark panel of `grey` (see `isDarkPanel`) so that the light text on
+/// it turns dark on light like the rest of the page. Panels are the dark regions left once a
+/// closing with a `closing` x `closing` square has filled the light strokes inside them.
+/// False on failure.
+bool invertDarkPanels(Pix* grey, int closing);
+
+/// `grey` enlarged by `factor` on both sides with linear interpolation. Nothing on failure.
+Pix* enlargedGrey(Pix* grey, double factor);
 
 }  // namespace pagereader

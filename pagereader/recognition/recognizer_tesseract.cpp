@@ -13,6 +13,7 @@
 #include "recognition/image_loader_leptonica.h"
 #include "recognition/openmp_threads.h"
 #include "recognition/page_preparation_leptonica.h"
+#include "recognition/upscale_plan.h"
 
 namespace pagereader {
 namespace {
@@ -77,11 +78,6 @@ int medianLineHeight(tesseract::TessBaseAPI& api) {
   return heights[heights.size() / 2];
 }
 
-double upscaleFor(int lineHeight, const TesseractSettings& settings) {
-  if (lineHeight <= 0 || lineHeight >= settings.targetLineHeight) return 1.0;
-  return std::min(settings.maxUpscale, static_cast<double>(settings.targetLineHeight) / lineHeight);
-}
-
 Recognition failure(std::string description) { return Recognition{{}, std::move(description)}; }
 
 }  // namespace
@@ -109,24 +105,28 @@ Recognition TesseractRecognizer::recognize(const Image& image) {
     api.SetPageSegMode(static_cast<tesseract::PageSegMode>(settings_.pageSegMode));
     api.SetVariable("thresholding_method", std::to_string(settings_.thresholdingMethod).c_str());
 
-    PreparationPlan plan{settings_.upscale, settings_.invertDark};
-    PixPtr prepared(prepareForRecognition(leptonicaImage->pix(), plan));
-    if (!prepared) return failure("could not convert the image for recognition");
-    api.SetImage(prepared.get());
+    PixPtr page(greyForRecognition(leptonicaImage->pix(), settings_.invertDark));
+    if (!page) return failure("could not convert the image for recognition");
+    if (settings_.panelClosing > 0 && !invertDarkPanels(page.get(), settings_.panelClosing)) {
+      return failure("could not convert the image for recognition");
+    }
+    api.SetImage(page.get());
     api.SetSourceResolution(settings_.resolution);
-    if (settings_.targetLineHeight > 0) {
-      const double factor = upscaleFor(medianLineHeight(api), settings_);
-      if (factor > 1.0) {
-        plan.upscale = factor;
-        prepared.reset(prepareForRecognition(leptonicaImage->pix(), plan));
-        if (!prepared) return failure("could not convert the image for recognition");
-        api.SetImage(prepared.get());
-        api.SetSourceResolution(settings_.resolution);
-      }
+    // Small text is read far better once enlarged; layout analysis tells how small it is.
+    const UpscaleLimits limits{settings_.targetLineHeight, settings_.maxUpscale,
+                               settings_.maxRecognitionPixels};
+    const int lineHeight = limits.targetLineHeight > 0 ? medianLineHeight(api) : 0;
+    const double factor =
+        upscaleFactor(lineHeight, pixGetWidth(page.get()), pixGetHeight(page.get()), limits);
+    if (factor > 1.0) {
+      page.reset(enlargedGrey(page.get(), factor));
+      if (!page) return failure("could not convert the image for recognition");
+      api.SetImage(page.get());
+      api.SetSourceResolution(settings_.resolution);
     }
     if (api.Recognize(nullptr) != 0) return failure("the text recogniser could not read the image");
-    return Recognition{observationsFromEngineLines(readLines(api), pixGetWidth(prepared.get()),
-                                                   pixGetHeight(prepared.get())),
+    return Recognition{observationsFromEngineLines(readLines(api), pixGetWidth(page.get()),
+                                                   pixGetHeight(page.get())),
                        std::nullopt};
   } catch (const std::exception& error) {
     return failure(error.what());
