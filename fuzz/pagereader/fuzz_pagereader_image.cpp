@@ -9,6 +9,7 @@
 #include <span>
 
 #include "recognition/image_loader_leptonica.h"
+#include "recognition/line_finder_leptonica.h"
 #include "recognition/page_preparation_leptonica.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto image = pagereader::decodeFirstImage(std::span(data, size), pagereader::ImageLimits{});
   if (image) {
     Pix* grey = pagereader::greyForRecognition(image->pix(), true);
-    if (grey) pagereader::invertDarkPanels(grey, 11);
+    if (grey && pagereader::invertDarkPanels(grey, 11)) pagereader::findTextLines(grey);
     pixDestroy(&grey);
   }
   return 0;

@@ -11,6 +11,8 @@
 
 #include "recognition/engine_lines.h"
 #include "recognition/image_loader_leptonica.h"
+#include "recognition/layout_plan.h"
+#include "recognition/line_finder_leptonica.h"
 #include "recognition/openmp_threads.h"
 #include "recognition/page_preparation_leptonica.h"
 #include "recognition/upscale_plan.h"
@@ -62,23 +64,57 @@ std::vector<EngineLine> readLines(tesseract::TessBaseAPI& api) {
   return lines;
 }
 
-// The median height of the text lines that layout analysis finds; 0 when it finds none.
-int medianLineHeight(tesseract::TessBaseAPI& api) {
-  const std::unique_ptr<tesseract::PageIterator> iterator(api.AnalyseLayout());
-  if (!iterator) return 0;
-  std::vector<int> heights;
-  do {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    if (iterator->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
-      heights.push_back(bottom - top);
-    }
-  } while (iterator->Next(tesseract::RIL_TEXTLINE));
-  if (heights.empty()) return 0;
-  std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
-  return heights[heights.size() / 2];
+// Paints the given lines white, so that recognition skips them.
+void blank(Pix* page, const std::vector<LineBox>& lines) {
+  for (const LineBox& line : lines) {
+    Box* box = boxCreate(line.left, line.top, line.right - line.left, line.bottom - line.top);
+    if (box) pixSetInRect(page, box);
+    boxDestroy(&box);
+  }
 }
 
 Recognition failure(std::string description) { return Recognition{{}, std::move(description)}; }
+
+// Starts the engine with the settings; the description of what failed otherwise.
+std::optional<std::string> startEngine(tesseract::TessBaseAPI& api,
+                                       const TesseractSettings& settings) {
+  std::vector<std::string> names{"debug_file"};
+  std::vector<std::string> values{"/dev/null"};
+  if (api.Init(settings.tessdataDir.c_str(), settings.languages.c_str(), tesseract::OEM_LSTM_ONLY,
+               nullptr, 0, &names, &values, false) != 0) {
+    return "could not load the language data for " + settings.languages;
+  }
+  if (const auto missing = missingLanguage(api, settings.languages)) {
+    return "could not load the language data for " + *missing;
+  }
+  api.SetPageSegMode(static_cast<tesseract::PageSegMode>(settings.pageSegMode));
+  api.SetVariable("thresholding_method", std::to_string(settings.thresholdingMethod).c_str());
+  return std::nullopt;
+}
+
+// The page the engine reads: grey, dark text on light, lines too low to keep blanked, small
+// text enlarged. An empty page when no line could be kept; nothing on failure.
+std::optional<PixPtr> pageToRead(Pix* source, const TesseractSettings& settings) {
+  PixPtr page(greyForRecognition(source, settings.invertDark));
+  if (!page) return std::nullopt;
+  if (settings.panelClosing > 0 && !invertDarkPanels(page.get(), settings.panelClosing)) {
+    return std::nullopt;
+  }
+  const std::vector<LineBox> lines = findTextLines(page.get());
+  const LayoutPlan plan = planFromLayout(lines, pixGetHeight(page.get()));
+  if (!lines.empty() && plan.medianHeight == 0) return PixPtr();
+  blank(page.get(), plan.tooLow);
+  // Small text is read far better once enlarged.
+  const UpscaleLimits limits{settings.targetLineHeight, settings.maxUpscale,
+                             settings.maxRecognitionPixels};
+  const double factor =
+      upscaleFactor(plan.medianHeight, pixGetWidth(page.get()), pixGetHeight(page.get()), limits);
+  if (factor > 1.0) {
+    page.reset(enlargedGrey(page.get(), factor));
+    if (!page) return std::nullopt;
+  }
+  return page;
+}
 
 }  // namespace
 
@@ -90,43 +126,17 @@ Recognition TesseractRecognizer::recognize(const Image& image) {
   if (leptonicaImage == nullptr) return failure("the image was not decoded for this recogniser");
 
   keepOpenMpOnOneThread();
-
   try {
     tesseract::TessBaseAPI api;
-    std::vector<std::string> names{"debug_file"};
-    std::vector<std::string> values{"/dev/null"};
-    if (api.Init(settings_.tessdataDir.c_str(), settings_.languages.c_str(),
-                 tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0) {
-      return failure("could not load the language data for " + settings_.languages);
-    }
-    if (const auto missing = missingLanguage(api, settings_.languages)) {
-      return failure("could not load the language data for " + *missing);
-    }
-    api.SetPageSegMode(static_cast<tesseract::PageSegMode>(settings_.pageSegMode));
-    api.SetVariable("thresholding_method", std::to_string(settings_.thresholdingMethod).c_str());
-
-    PixPtr page(greyForRecognition(leptonicaImage->pix(), settings_.invertDark));
+    if (const auto problem = startEngine(api, settings_)) return failure(*problem);
+    std::optional<PixPtr> page = pageToRead(leptonicaImage->pix(), settings_);
     if (!page) return failure("could not convert the image for recognition");
-    if (settings_.panelClosing > 0 && !invertDarkPanels(page.get(), settings_.panelClosing)) {
-      return failure("could not convert the image for recognition");
-    }
-    api.SetImage(page.get());
+    if (!*page) return Recognition{};  // every line too low to be kept
+    api.SetImage(page->get());
     api.SetSourceResolution(settings_.resolution);
-    // Small text is read far better once enlarged; layout analysis tells how small it is.
-    const UpscaleLimits limits{settings_.targetLineHeight, settings_.maxUpscale,
-                               settings_.maxRecognitionPixels};
-    const int lineHeight = limits.targetLineHeight > 0 ? medianLineHeight(api) : 0;
-    const double factor =
-        upscaleFactor(lineHeight, pixGetWidth(page.get()), pixGetHeight(page.get()), limits);
-    if (factor > 1.0) {
-      page.reset(enlargedGrey(page.get(), factor));
-      if (!page) return failure("could not convert the image for recognition");
-      api.SetImage(page.get());
-      api.SetSourceResolution(settings_.resolution);
-    }
     if (api.Recognize(nullptr) != 0) return failure("the text recogniser could not read the image");
-    return Recognition{observationsFromEngineLines(readLines(api), pixGetWidth(page.get()),
-                                                   pixGetHeight(page.get())),
+    return Recognition{observationsFromEngineLines(readLines(api), pixGetWidth(page->get()),
+                                                   pixGetHeight(page->get())),
                        std::nullopt};
   } catch (const std::exception& error) {
     return failure(error.what());
