@@ -4,17 +4,9 @@
 #include <vector>
 
 #include "app/standard_streams.h"
-#include "core/ocr_output.h"
 #include "core/run.h"
 #include "recognition/image_loader_leptonica.h"
 #include "recognition/recognizer_tesseract.h"
-
-namespace pagereader {
-
-/// Prints `output` as its one JSON line.
-void writeJson(const OcrOutput& output) { writeStandardOutput(jsonLine(output)); }
-
-}  // namespace pagereader
 
 int main(int argc, char** argv) {
   pagereader::silenceStandardError();
@@ -27,6 +19,7 @@ int main(int argc, char** argv) {
   pagereader::TesseractRecognizer recognizer(settings);
 
   const pagereader::RunOutcome outcome = pagereader::runPagereader(arguments, loader, recognizer);
-  pagereader::writeJson(outcome.output);
-  return outcome.exitStatus;
+  const pagereader::PrintedRun printed = pagereader::printedRun(outcome);
+  pagereader::writeStandardOutput(printed.line);
+  return printed.exitStatus;
 }

@@ -27,4 +27,10 @@ RunOutcome runPagereader(const std::vector<std::string>& arguments, ImageLoader&
   return {OcrOutput::success(collectBlocks(recognition.observations, size, invocation.scale)), 0};
 }
 
+PrintedRun printedRun(const RunOutcome& outcome) {
+  PrintedRun printed{jsonLine(outcome.output), outcome.exitStatus};
+  if (printed.line == kEncodeFailureLine && printed.exitStatus == 0) printed.exitStatus = 1;
+  return printed;
+}
+
 }  // namespace pagereader

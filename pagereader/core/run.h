@@ -17,6 +17,16 @@ struct RunOutcome {
   int exitStatus = 0;
 };
 
+/// What reaches standard output and the status the process ends with.
+struct PrintedRun {
+  std::string line;
+  int exitStatus = 0;
+};
+
+/// The outcome's JSON line. An output that cannot be encoded (a non-finite box value) is
+/// printed as the fixed failure line and, being a failure, ends with status 1, not 0.
+PrintedRun printedRun(const RunOutcome& outcome);
+
 /// The whole program over `arguments` (program path first): command line, image, recognition.
 /// The first failing step decides the outcome; the recogniser runs only on a loaded image.
 RunOutcome runPagereader(const std::vector<std::string>& arguments, ImageLoader& loader,

@@ -86,11 +86,20 @@ TEST_F(RunTest, NoTextIsSuccessWithAnEmptyList) {
   EXPECT_EQ(jsonLine(outcome.output), "{\"ok\":true,\"blocks\":[]}\n");
 }
 
-TEST_F(RunTest, AnUnencodableBoxStillEndsWithStatusZero) {
+TEST_F(RunTest, AnUnencodableBoxPrintsTheFallbackLineAndFails) {
   recognizer.result.observations = {{Candidate{"x", 0.5f}, {0.1, 0.2, 0.5, 0.1}}};
-  const RunOutcome outcome = run({"pagereader", "--image", "a.png", "--scale", "1e-320"});
-  EXPECT_EQ(outcome.exitStatus, 0);
-  EXPECT_EQ(jsonLine(outcome.output), "{\"ok\":false,\"error\":\"Failed to encode JSON\"}\n");
+  const PrintedRun printed =
+      printedRun(run({"pagereader", "--image", "a.png", "--scale", "1e-320"}));
+  EXPECT_EQ(printed.line, "{\"ok\":false,\"error\":\"Failed to encode JSON\"}\n");
+  EXPECT_EQ(printed.exitStatus, 1);
+}
+
+TEST_F(RunTest, PrintedRunKeepsTheStatusOfEncodableOutcomes) {
+  const PrintedRun success = printedRun(run({"pagereader", "--image", "a.png"}));
+  EXPECT_EQ(success.line, "{\"ok\":true,\"blocks\":[]}\n");
+  EXPECT_EQ(success.exitStatus, 0);
+  const PrintedRun usage = printedRun(run({"pagereader"}));
+  EXPECT_EQ(usage.exitStatus, 2);
 }
 
 }  // namespace
