@@ -53,15 +53,15 @@ int renderBench(const QDir& dir) {
       for (Script script : scripts) {
         const int sizes[] = {smallSizes[combination % 3], largeSizes[combination % 5]};
         for (int i = 0; i < 2; ++i) {
-          const SceneSpec spec{kind, theme, script, sizes[i],
+          const SceneRecipe recipe{kind, theme, script, sizes[i],
                                static_cast<unsigned>(combination * 2 + i + 1)};
-          const RenderedScene scene = renderScene(spec);
-          const QString name = sceneName(spec);
+          const RenderedScene scene = renderScene(recipe);
+          const QString name = sceneName(recipe);
           if (!scene.image.save(dir.filePath(name + ".png"))) return 1;
           if (!writeTruth(dir.filePath(name + ".tsv"), scene.lines)) return 1;
           out << name << '\t' << kindName(kind) << '\t'
               << (theme == Theme::Light ? "light" : "dark") << '\t' << scriptName(script) << '\t'
-              << spec.pixelSize << '\n';
+              << recipe.pixelSize << '\n';
         }
         ++combination;
       }

@@ -53,8 +53,8 @@ std::vector<std::string> split(const std::string& text, char separator) {
   return parts;
 }
 
-std::optional<Engine> parseEngine(const std::string& spec) {
-  const std::vector<std::string> parts = split(spec, ':');
+std::optional<Engine> parseEngine(const std::string& text) {
+  const std::vector<std::string> parts = split(text, ':');
   if (parts.size() < 3 || (parts[0] != "json" && parts[0] != "tsv")) return std::nullopt;
   Engine engine{parts[1], parts[0] == "tsv", {parts.begin() + 2, parts.end()}};
   return engine;

@@ -109,9 +109,9 @@ int widest(const QStringList& texts, const QFont& font) {
 }
 
 // A dialog: title, two messages and a dimmed note, a plain and a highlighted button.
-RenderedScene dialog(const SceneSpec& spec, const Corpus& corpus, const Palette& colors) {
-  Picker picker(spec.seed);
-  const int em = spec.pixelSize;
+RenderedScene dialog(const SceneRecipe& recipe, const Corpus& corpus, const Palette& colors) {
+  Picker picker(recipe.seed);
+  const int em = recipe.pixelSize;
   const QFont body = fontOf(corpus.sansFamily, em);
   const QFont bold = fontOf(corpus.sansFamily, em, true);
   const QString title = picker.pick(corpus.titles, 1).front();
@@ -152,9 +152,9 @@ RenderedScene dialog(const SceneSpec& spec, const Corpus& corpus, const Palette&
 }
 
 // A settings pane: a sidebar with one selected item, a heading, rows of names and values.
-RenderedScene settings(const SceneSpec& spec, const Corpus& corpus, const Palette& colors) {
-  Picker picker(spec.seed);
-  const int em = spec.pixelSize;
+RenderedScene settings(const SceneRecipe& recipe, const Corpus& corpus, const Palette& colors) {
+  Picker picker(recipe.seed);
+  const int em = recipe.pixelSize;
   const QFont body = fontOf(corpus.sansFamily, em);
   const QFont heading = fontOf(corpus.sansFamily, em * 5 / 4, true);
   const QStringList items = picker.pick(corpus.sidebar, 8);
@@ -204,9 +204,9 @@ RenderedScene settings(const SceneSpec& spec, const Corpus& corpus, const Palett
 }
 
 // A page of document text: a heading and two paragraphs of single lines.
-RenderedScene document(const SceneSpec& spec, const Corpus& corpus, const Palette& colors) {
-  Picker picker(spec.seed);
-  const int em = spec.pixelSize;
+RenderedScene document(const SceneRecipe& recipe, const Corpus& corpus, const Palette& colors) {
+  Picker picker(recipe.seed);
+  const int em = recipe.pixelSize;
   const QFont body = fontOf(corpus.serifFamily, em);
   const QFont heading = fontOf(corpus.sansFamily, em * 7 / 5, true);
   const QString title = picker.pick(corpus.titles, 1).front();
@@ -241,24 +241,24 @@ QString kindName(Kind kind) {
 
 }  // namespace
 
-RenderedScene renderScene(const SceneSpec& spec) {
-  const Corpus& corpus = corpusFor(spec.script);
-  const Palette colors = paletteFor(spec.theme);
-  switch (spec.kind) {
+RenderedScene renderScene(const SceneRecipe& recipe) {
+  const Corpus& corpus = corpusFor(recipe.script);
+  const Palette colors = paletteFor(recipe.theme);
+  switch (recipe.kind) {
     case Kind::Dialog:
-      return dialog(spec, corpus, colors);
+      return dialog(recipe, corpus, colors);
     case Kind::Settings:
-      return settings(spec, corpus, colors);
+      return settings(recipe, corpus, colors);
     case Kind::Document:
-      return document(spec, corpus, colors);
+      return document(recipe, corpus, colors);
   }
-  return dialog(spec, corpus, colors);
+  return dialog(recipe, corpus, colors);
 }
 
-QString sceneName(const SceneSpec& spec) {
+QString sceneName(const SceneRecipe& recipe) {
   return QString("%1-%2-%3-%4px-%5")
-      .arg(kindName(spec.kind), spec.theme == Theme::Light ? "light" : "dark",
-           scriptName(spec.script))
-      .arg(spec.pixelSize, 2, 10, QChar('0'))
-      .arg(spec.seed);
+      .arg(kindName(recipe.kind), recipe.theme == Theme::Light ? "light" : "dark",
+           scriptName(recipe.script))
+      .arg(recipe.pixelSize, 2, 10, QChar('0'))
+      .arg(recipe.seed);
 }

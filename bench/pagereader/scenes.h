@@ -12,7 +12,7 @@ enum class Kind { Dialog, Settings, Document };
 enum class Theme { Light, Dark };
 
 /// One image of the set.
-struct SceneSpec {
+struct SceneRecipe {
   Kind kind = Kind::Dialog;
   Theme theme = Theme::Light;
   Script script = Script::English;
@@ -32,7 +32,7 @@ struct RenderedScene {
 };
 
 /// Draws the scene: window chrome, panels, buttons and text, at 1 device pixel per pixel.
-RenderedScene renderScene(const SceneSpec& spec);
+RenderedScene renderScene(const SceneRecipe& recipe);
 
 /// A file-name stem that tells the scene's kind, theme, script, size and seed.
-QString sceneName(const SceneSpec& spec);
+QString sceneName(const SceneRecipe& recipe);
