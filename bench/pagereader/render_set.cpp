@@ -54,7 +54,7 @@ int renderBench(const QDir& dir) {
         const int sizes[] = {smallSizes[combination % 3], largeSizes[combination % 5]};
         for (int i = 0; i < 2; ++i) {
           const SceneRecipe recipe{kind, theme, script, sizes[i],
-                               static_cast<unsigned>(combination * 2 + i + 1)};
+                                   static_cast<unsigned>(combination * 2 + i + 1)};
           const RenderedScene scene = renderScene(recipe);
           const QString name = sceneName(recipe);
           if (!scene.image.save(dir.filePath(name + ".png"))) return 1;

@@ -47,13 +47,15 @@ TEST(JsonWriterTest, BuildsCompactObjectsAndArraysInCallOrder) {
   w.value(1.0).value(2.5).endArray().endObject();
   w.beginObject().key("n").value(std::int64_t{-3}).endObject();
   w.endArray().key("u").value(std::uint64_t{18446744073709551615u}).endObject();
-  EXPECT_EQ(w.finish().value(),
-            R"({"ok":true,"blocks":[{"text":"x","bbox":[1,2.5]},{"n":-3}],"u":18446744073709551615})");
+  EXPECT_EQ(
+      w.finish().value(),
+      R"({"ok":true,"blocks":[{"text":"x","bbox":[1,2.5]},{"n":-3}],"u":18446744073709551615})");
 }
 
 TEST(JsonWriterTest, NonFiniteNumberFailsTheWholeText) {
-  for (double bad : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                     std::numeric_limits<double>::quiet_NaN()}) {
+  for (double bad :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()}) {
     JsonWriter w;
     w.beginObject().key("x").value(bad).endObject();
     EXPECT_FALSE(w.finish().has_value());

@@ -24,8 +24,9 @@ class Workspace {
   virtual std::vector<std::string> runningBundlePaths() = 0;
   /// Starts the application bundle at `appPath`. `completion` is called exactly once, later,
   /// on the main thread, with an error description or nothing on success.
-  virtual void openApplication(const std::string& appPath,
-                               std::function<void(std::optional<std::string> error)> completion) = 0;
+  virtual void openApplication(
+      const std::string& appPath,
+      std::function<void(std::optional<std::string> error)> completion) = 0;
 };
 
 /// The progress window as the assistant drives it.
