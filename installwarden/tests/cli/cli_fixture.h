@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "run_process.h"
+#include "testing/run_process.h"
 #include "update_state/testing/temp_directory.h"
 
 namespace installwarden::e2e {
+
+using test_process::BackgroundProcess;
+using test_process::ProcessOutcome;
+using test_process::runProcess;
 
 inline constexpr char kRequestId[] = "6f9619ff-8b86-d011-b42d-00c04fc964ff";
 inline constexpr char kAppPath[] = "/Apps/Quorvelin Pro.app";

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace installwarden::e2e {
+/// Runs built programs as separate processes for the end-to-end tests of both programs.
+namespace test_process {
 
 struct ProcessOutcome {
   int exitStatus = -1;  ///< -1 when it did not exit normally or was killed at the bound
@@ -40,4 +41,4 @@ class BackgroundProcess {
   bool reaped_ = false;
 };
 
-}  // namespace installwarden::e2e
+}  // namespace test_process

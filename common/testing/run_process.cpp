@@ -1,4 +1,4 @@
-#include "run_process.h"
+#include "testing/run_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,7 +12,7 @@
 
 extern char** environ;
 
-namespace installwarden::e2e {
+namespace test_process {
 
 namespace {
 
@@ -147,4 +147,4 @@ int BackgroundProcess::waitForExit(std::chrono::milliseconds timeout) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace installwarden::e2e
+}  // namespace test_process
