@@ -24,20 +24,26 @@
 // Every call that names a job is appended to $LAUNCHD_STANDIN_DIR/calls.log as
 // "<verb> <target>\n".
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "child_reaper.h"
+#include "standin_files.h"
+
 namespace {
+
+using installwarden::standins::appendToFile;
+using installwarden::standins::readFile;
+using installwarden::standins::replaceFile;
+using installwarden::standins::startDetached;
 
 constexpr int kUsageStatus = 64;
 constexpr int kNoSuchServiceStatus = 113;
@@ -46,14 +52,6 @@ struct Target {
   std::string domain;
   std::string label;
 };
-
-std::optional<std::string> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 bool isDirectory(const std::string& path) {
   struct stat info {};
@@ -107,14 +105,6 @@ bool isLive(int pid) {
   return state != 'Z' && state != 'X';
 }
 
-void appendCall(const std::string& stateDir, const std::string& line) {
-  const int fd =
-      ::open((stateDir + "/calls.log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  [[maybe_unused]] const auto written = ::write(fd, line.data(), line.size());
-  ::close(fd);
-}
-
 int print(const std::string& jobDir, const std::string& targetText) {
   if (const auto raw = readFile(jobDir + "/print-output")) {
     std::cout << *raw;
@@ -135,36 +125,6 @@ std::vector<std::string> commandLines(const std::string& text) {
   return lines;
 }
 
-/// Starts `argv` in its own session with its standard streams on /dev/null; its pid or -1.
-pid_t startDetached(const std::vector<std::string>& argv) {
-  const pid_t child = ::fork();
-  if (child != 0) return child;
-  ::setsid();
-  const int null = ::open("/dev/null", O_RDWR);
-  if (null >= 0) {
-    ::dup2(null, STDIN_FILENO);
-    ::dup2(null, STDOUT_FILENO);
-    ::dup2(null, STDERR_FILENO);
-  }
-  // Nothing of the caller's may stay open in a job that outlives it (a test runner's pipes).
-  ::close_range(STDERR_FILENO + 1, ~0U, 0);
-  std::vector<char*> args;
-  for (const auto& argument : argv) args.push_back(const_cast<char*>(argument.c_str()));
-  args.push_back(nullptr);
-  ::execvp(args[0], args.data());
-  ::_exit(127);
-}
-
-bool writeAtomically(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out.flush()) return false;
-  }
-  return std::rename(temporary.c_str(), path.c_str()) == 0;
-}
-
 int kickstart(const std::string& jobDir) {
   if (const auto status = readInteger(jobDir + "/kickstart-status"); status && *status != 0) {
     return *status;
@@ -175,7 +135,7 @@ int kickstart(const std::string& jobDir) {
   if (argv.empty()) return 0;
   const pid_t pid = startDetached(argv);
   if (pid < 0) return 1;
-  return writeAtomically(jobDir + "/pid", std::to_string(pid) + "\n") ? 0 : 1;
+  return replaceFile(jobDir + "/pid", std::to_string(pid) + "\n") ? 0 : 1;
 }
 
 }  // namespace
@@ -198,7 +158,7 @@ int main(int argc, char** argv) {
   if (::access((jobDir + "/hang").c_str(), F_OK) == 0) {
     for (;;) ::pause();
   }
-  appendCall(stateDir, verb + " " + targetText + "\n");
+  appendToFile(std::string(stateDir) + "/calls.log", verb + " " + targetText + "\n");
 
   if (!isDirectory(jobDir)) {
     std::cerr << "Could not find service \"" << target->label
