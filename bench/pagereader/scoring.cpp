@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <set>
 
-#include "core/utf8.h"
+#include "utf8/utf8.h"
 
 std::u32string comparableText(std::string_view utf8) {
   std::u32string out;
   for (std::size_t position = 0; position < utf8.size();) {
-    const auto decoded = pagereader::utf8::decodeAt(utf8, position);
+    const auto decoded = ::utf8::decodeAt(utf8, position);
     position += decoded.length;
     char32_t c = decoded.codePoint;
     if (c >= 0xFF01 && c <= 0xFF5E) c -= 0xFEE0;  // full-width ASCII

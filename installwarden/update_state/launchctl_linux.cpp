@@ -10,7 +10,7 @@
 #include <cerrno>
 
 #include "update_state/launchctl.h"
-#include "update_state/utf8.h"
+#include "utf8/utf8.h"
 
 extern char** environ;
 
@@ -152,7 +152,7 @@ LaunchctlResult LaunchctlRunner::run(const std::vector<std::string>& arguments) 
   LaunchctlResult result;
   result.status = waitUntil(child, deadline);
   if (result.status == -1) return {};
-  if (isValidUtf8(bytes)) result.output = std::move(bytes);
+  if (utf8::isValid(bytes)) result.output = std::move(bytes);
   return result;
 }
 

@@ -1,6 +1,6 @@
 #include "core/text_trim.h"
 
-#include "core/utf8.h"
+#include "utf8/utf8.h"
 
 namespace pagereader {
 

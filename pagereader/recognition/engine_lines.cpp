@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/utf8.h"
+#include "utf8/utf8.h"
 
 namespace pagereader {
 namespace {

@@ -1,8 +1,8 @@
-#include "core/utf8.h"
+#include "utf8/utf8.h"
 
 #include <string>
 
-namespace pagereader::utf8 {
+namespace utf8 {
 
 Decoded decodeAt(std::string_view text, std::size_t position) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -36,6 +36,15 @@ Decoded decodeAt(std::string_view text, std::size_t position) {
   return {codePoint, length, true};
 }
 
+bool isValid(std::string_view bytes) {
+  for (std::size_t position = 0; position < bytes.size();) {
+    const Decoded decoded = decodeAt(bytes, position);
+    if (!decoded.valid) return false;
+    position += decoded.length;
+  }
+  return true;
+}
+
 void append(std::string& out, char32_t codePoint) {
   if (codePoint < 0x80) {
     out.push_back(static_cast<char>(codePoint));
@@ -54,4 +63,4 @@ void append(std::string& out, char32_t codePoint) {
   }
 }
 
-}  // namespace pagereader::utf8
+}  // namespace utf8

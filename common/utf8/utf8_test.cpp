@@ -1,10 +1,10 @@
-#include "update_state/utf8.h"
+#include "utf8/utf8.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace installwarden {
+namespace utf8 {
 namespace {
 
 struct Utf8Case {
@@ -16,7 +16,7 @@ struct Utf8Case {
 
 class Utf8 : public ::testing::TestWithParam<Utf8Case> {};
 
-TEST_P(Utf8, ValidatesStrictly) { EXPECT_EQ(isValidUtf8(GetParam().bytes), GetParam().valid); }
+TEST_P(Utf8, ValidatesStrictly) { EXPECT_EQ(isValid(GetParam().bytes), GetParam().valid); }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Utf8,
@@ -41,4 +41,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace
-}  // namespace installwarden
+}  // namespace utf8

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
-namespace pagereader::utf8 {
+namespace utf8 {
 
 /// One decoded character: its code point and how many bytes it took. An invalid or truncated
 /// sequence decodes as a single byte with `valid` false.
@@ -16,7 +17,11 @@ struct Decoded {
 /// Decodes the character that starts at `text[position]`; `position` must be inside `text`.
 Decoded decodeAt(std::string_view text, std::size_t position);
 
+/// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated
+/// sequences.
+bool isValid(std::string_view bytes);
+
 /// Appends `codePoint` to `out` as UTF-8.
 void append(std::string& out, char32_t codePoint);
 
-}  // namespace pagereader::utf8
+}  // namespace utf8
