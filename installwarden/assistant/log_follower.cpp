@@ -7,22 +7,10 @@
 #include <cerrno>
 #include <string>
 
+#include "update_state/file_descriptor.h"
+
 namespace installwarden {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 int openForReading(const std::string& path) {
   int fd;

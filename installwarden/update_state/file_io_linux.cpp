@@ -5,32 +5,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "update_state/file_descriptor.h"
 #include "update_state/file_io.h"
 
 namespace installwarden {
 
 namespace {
-
-/// Closes the descriptor on every path.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  /// Closes now and reports the result, so a failed close of written data is not lost.
-  int close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
 
 std::string errorText(int error) { return std::strerror(error); }
 
