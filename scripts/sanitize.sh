@@ -7,7 +7,7 @@ bash scripts/setup.sh >/dev/null
 
 if [ ! -f build-asan/CMakeCache.txt ]; then
   CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DENABLE_SANITIZERS=ON -DENABLE_FUZZERS=ON -DENABLE_BENCHMARKS=OFF >/dev/null
+    -DENABLE_SANITIZERS=ON -DENABLE_FUZZERS=ON -DENABLE_BENCHMARKS=OFF -DWARNINGS_AS_ERRORS=ON >/dev/null
 fi
 cmake --build build-asan -j "$(nproc)" >build-asan/build.log 2>&1 || { cat build-asan/build.log; exit 1; }
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

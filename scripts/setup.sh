@@ -20,7 +20,7 @@ fi
 
 build_dir=${BUILD_DIR:-build}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWARNINGS_AS_ERRORS=ON >/dev/null
 fi
 log="$build_dir/build.log"
 if ! cmake --build "$build_dir" -j "$(nproc)" >"$log" 2>&1; then
