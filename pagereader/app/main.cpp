@@ -6,7 +6,9 @@
 #include "app/standard_streams.h"
 #include "core/run.h"
 #include "recognition/image_loader_leptonica.h"
-#include "recognition/recognizer_tesseract.h"
+#include "recognition/model_directory.h"
+#include "recognition/recognizer_neural.h"
+#include "recognition/worker_count.h"
 
 int main(int argc, char** argv) {
   pagereader::silenceStandardError();
@@ -14,9 +16,7 @@ int main(int argc, char** argv) {
 
   const std::vector<std::string> arguments(argv, argv + argc);
   pagereader::LeptonicaImageLoader loader;
-  pagereader::TesseractSettings settings;
-  settings.tessdataDir = PAGEREADER_TESSDATA_DIR;
-  pagereader::TesseractRecognizer recognizer(settings);
+  pagereader::NeuralRecognizer recognizer(pagereader::modelDirectory(), pagereader::workerCount());
 
   const pagereader::RunOutcome outcome = pagereader::runPagereader(arguments, loader, recognizer);
   const pagereader::PrintedRun printed = pagereader::printedRun(outcome);

@@ -160,14 +160,48 @@ TEST_F(PagereaderCliTest, BoxesAreDividedByTheScale) {
   EXPECT_LT(whole[0][1], whole[1][1]);
 }
 
-TEST_F(PagereaderCliTest, MissingLanguageDataIsARecognitionFailure) {
-  const ProgramRun run =
-      pagereader({"--image", (kFixtures / "english.png").string()}, PAGEREADER_WITHOUT_LANGUAGES);
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.standardError, "");
-  EXPECT_EQ(run.standardOutput,
-            "{\"ok\":false,\"error\":\"Vision OCR failed: could not load the language data for "
-            "chi_sim+chi_tra+eng\"}\n");
+// The program finds its models in share/pagereader beside its bin/ directory, so a copy of it in
+// a scratch prefix reads whatever models that prefix holds.
+TEST_F(PagereaderCliTest, MissingOrDamagedModelsAreARecognitionFailure) {
+  const fs::path models = fs::path(kProgram).parent_path().parent_path() / "share" / "pagereader";
+  const std::string image = (kFixtures / "english.png").string();
+  struct Case {
+    std::string name;
+    std::string replaced;  ///< model file replaced by `contents`, or removed when empty
+    std::string contents;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"no models", "", "", "is missing or unreadable"},
+      {"missing recogniser", "text_recognizer.onnx", "", "is missing or unreadable"},
+      {"damaged detector", "text_detector.onnx", "not a network", "is damaged"},
+      {"damaged recogniser", "text_recognizer.onnx", "not a network", "is damaged"},
+      {"dictionary of another model", "text_dictionary.txt", "a\nb\n", "does not belong"},
+      {"dictionary that is not UTF-8", "text_dictionary.txt", "\xff\n", "is damaged"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path prefix = scratch / "prefix";
+    fs::remove_all(prefix);
+    fs::create_directories(prefix / "bin");
+    fs::copy_file(kProgram, prefix / "bin" / "pagereader");
+    if (!c.replaced.empty()) {
+      fs::create_directories(prefix / "share");
+      fs::copy(models, prefix / "share" / "pagereader");
+      fs::remove(prefix / "share" / "pagereader" / c.replaced);
+      if (!c.contents.empty())
+        std::ofstream(prefix / "share" / "pagereader" / c.replaced) << c.contents;
+    }
+    const ProgramRun run = pagereader({"--image", image}, (prefix / "bin" / "pagereader").string());
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.standardError, "");
+    const nlohmann::json output = nlohmann::json::parse(run.standardOutput);
+    EXPECT_EQ(output.at("ok"), false);
+    EXPECT_FALSE(output.contains("blocks"));
+    const std::string error = output.at("error").get<std::string>();
+    EXPECT_TRUE(error.starts_with("Vision OCR failed: the text ")) << error;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+  }
 }
 
 }  // namespace

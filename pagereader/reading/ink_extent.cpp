@@ -1,0 +1,55 @@
+#include "reading/ink_extent.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace pagereader {
+namespace {
+
+constexpr int kFaintest = 24;  ///< differences below this are anti-aliasing or noise
+
+}  // namespace
+
+std::optional<InkExtent> inkExtent(std::span<const std::uint8_t> grey, int width, int height) {
+  if (width <= 0 || height <= 0 ||
+      grey.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+    return std::nullopt;
+  }
+  const auto at = [&](int x, int y) {
+    return static_cast<int>(grey[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                 static_cast<std::size_t>(x)]);
+  };
+  std::vector<int> border;
+  for (int x = 0; x < width; ++x) {
+    border.push_back(at(x, 0));
+    border.push_back(at(x, height - 1));
+  }
+  for (int y = 0; y < height; ++y) {
+    border.push_back(at(0, y));
+    border.push_back(at(width - 1, y));
+  }
+  std::nth_element(border.begin(), border.begin() + static_cast<std::ptrdiff_t>(border.size() / 2),
+                   border.end());
+  const int background = border[border.size() / 2];
+  int strongest = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      strongest = std::max(strongest, std::abs(at(x, y) - background));
+  }
+  const int threshold = std::max(kFaintest, strongest / 3);
+  if (strongest <= threshold) return std::nullopt;
+  InkExtent extent{width, height, 0, 0};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (std::abs(at(x, y) - background) <= threshold) continue;
+      extent.left = std::min(extent.left, x);
+      extent.top = std::min(extent.top, y);
+      extent.right = std::max(extent.right, x + 1);
+      extent.bottom = std::max(extent.bottom, y + 1);
+    }
+  }
+  return extent;
+}
+
+}  // namespace pagereader

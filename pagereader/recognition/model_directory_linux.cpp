@@ -1,0 +1,14 @@
+#include <system_error>
+
+#include "recognition/model_directory.h"
+
+namespace pagereader {
+
+std::filesystem::path modelDirectory() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  return program.parent_path().parent_path() / "share" / "pagereader";
+}
+
+}  // namespace pagereader

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+
+#include "core/recognizer.h"
+
+namespace pagereader {
+
+/// Finds text lines with a neural detector and reads each with a neural recogniser (the models
+/// in `modelDirectory`, run by OpenCV), lines in parallel over `workers` threads. Takes images
+/// from `LeptonicaImageLoader`. The models load on the first `recognize`.
+class NeuralRecognizer final : public Recognizer {
+ public:
+  NeuralRecognizer(std::filesystem::path modelDirectory, unsigned workers);
+  Recognition recognize(const Image& image) override;
+
+ private:
+  std::filesystem::path modelDirectory_;
+  unsigned workers_;
+};
+
+}  // namespace pagereader

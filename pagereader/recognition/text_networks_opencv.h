@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "reading/character_classes.h"
+
+namespace pagereader {
+
+/// The text models as files.
+struct TextModelFiles {
+  std::filesystem::path detector;
+  std::filesystem::path recognizer;
+  std::filesystem::path dictionary;
+  static TextModelFiles in(const std::filesystem::path& directory);
+};
+
+/// The detector and recogniser networks on OpenCV's DNN module, loaded once. Each thread that
+/// recognises lines gets a recogniser of its own, since a network runs one input at a time.
+class TextNetworks {
+ public:
+  /// The loaded models, or why they could not be loaded.
+  static std::variant<std::unique_ptr<TextNetworks>, std::string> load(const TextModelFiles& files);
+  ~TextNetworks();
+
+  const CharacterClasses& classes() const { return classes_; }
+  /// Text probability per pixel of a BGR image whose sides are multiples of 32. Once per
+  /// instance: the detector keeps the sizes of its first input.
+  cv::Mat detect(const cv::Mat& bgr);
+  /// Class probabilities, one row per output step, of a BGR line 48 pixels high. Safe to call
+  /// from several threads at once.
+  cv::Mat recognize(const cv::Mat& bgrLine);
+
+ private:
+  struct Impl;
+  TextNetworks(std::unique_ptr<Impl> impl, CharacterClasses classes);
+  std::unique_ptr<Impl> impl_;
+  CharacterClasses classes_;
+};
+
+}  // namespace pagereader
