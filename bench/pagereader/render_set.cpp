@@ -6,17 +6,22 @@
 
 #include <leptonica/allheaders.h>
 
+#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
+#include <random>
 
+#include "scan_look.h"
 #include "scenes.h"
+#include "text/catalogue_corpus.h"
+#include "widget_screens.h"
 
 namespace {
 
@@ -31,43 +36,179 @@ bool writeTruth(const QString& path, const std::vector<TruthLine>& lines) {
   return true;
 }
 
-QString kindName(Kind kind) {
-  return kind == Kind::Dialog ? "dialog" : kind == Kind::Settings ? "settings" : "document";
+enum class Encoding { Png, Jpeg, Rotated };
+
+// What the manifest says of an image, for grouping the results.
+struct Labels {
+  QString kind, theme, contrast;
+  Script script;
+  int pixels;
+};
+
+// Writes images, their truth and the manifest; remembers the first failure.
+class SetWriter {
+ public:
+  explicit SetWriter(const QDir& dir) : dir_(dir), manifest_(dir.filePath("manifest.tsv")) {
+    ok_ = manifest_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    out_.setDevice(&manifest_);
+    out_ << "file\tkind\ttheme\tscript\tpixels\tcontrast\tencoding\n";
+  }
+
+  void add(const RenderedScene& scene, const QString& stem, const Labels& labels, Encoding encoding,
+           int jpegQuality = 0) {
+    if (!ok_) return;
+    const QString file = stem + (encoding == Encoding::Jpeg ? ".jpg" : ".png");
+    const bool saved = encoding == Encoding::Jpeg
+                           ? scene.image.save(dir_.filePath(file), "JPG", jpegQuality)
+                           : scene.image.save(dir_.filePath(file), "PNG");
+    if (!saved || !writeTruth(dir_.filePath(stem + ".tsv"), scene.lines)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(dir_.filePath(file)));
+      ok_ = false;
+      return;
+    }
+    const char* encodingName = encoding == Encoding::Png    ? "png"
+                               : encoding == Encoding::Jpeg ? "jpeg"
+                                                            : "rotated";
+    out_ << file << '\t' << labels.kind << '\t' << labels.theme << '\t' << scriptName(labels.script)
+         << '\t' << labels.pixels << '\t' << labels.contrast << '\t' << encodingName << '\n';
+  }
+
+  bool ok() const { return ok_; }
+
+ private:
+  QDir dir_;
+  QFile manifest_;
+  QTextStream out_;
+  bool ok_ = false;
+};
+
+QString themeName(Theme theme) { return theme == Theme::Light ? "light" : "dark"; }
+
+Labels labelsOf(const SceneRecipe& recipe) {
+  return {kindName(recipe.kind), themeName(recipe.theme),
+          recipe.contrast == Contrast::Low ? "low" : "normal", recipe.script, recipe.pixelSize};
 }
 
-int renderBench(const QDir& dir) {
+// The value at `index` of a cycle through `values`.
+int cycle(std::initializer_list<int> values, int index) {
+  return values.begin()[static_cast<std::size_t>(index) % values.size()];
+}
+
+constexpr Theme kThemes[] = {Theme::Light, Theme::Dark};
+constexpr Script kScripts[] = {Script::English, Script::Simplified, Script::Traditional,
+                               Script::Mixed};
+
+// The first 48 images: three kinds of screen with hand-written strings, kept as they were so
+// that results stay comparable over time.
+void renderHandwritten(SetWriter& set) {
   const Kind kinds[] = {Kind::Dialog, Kind::Settings, Kind::Document};
-  const Theme themes[] = {Theme::Light, Theme::Dark};
-  const Script scripts[] = {Script::English, Script::Simplified, Script::Traditional,
-                            Script::Mixed};
   const int smallSizes[] = {10, 12, 14};
   const int largeSizes[] = {16, 20, 24, 28, 32};
-
-  QFile manifest(dir.filePath("manifest.tsv"));
-  if (!manifest.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
-  QTextStream out(&manifest);
-  out << "name\tkind\ttheme\tscript\tpixels\n";
   int combination = 0;
   for (Kind kind : kinds) {
-    for (Theme theme : themes) {
-      for (Script script : scripts) {
+    for (Theme theme : kThemes) {
+      for (Script script : kScripts) {
         const int sizes[] = {smallSizes[combination % 3], largeSizes[combination % 5]};
         for (int i = 0; i < 2; ++i) {
           const SceneRecipe recipe{kind, theme, script, sizes[i],
                                    static_cast<unsigned>(combination * 2 + i + 1)};
-          const RenderedScene scene = renderScene(recipe);
-          const QString name = sceneName(recipe);
-          if (!scene.image.save(dir.filePath(name + ".png"))) return 1;
-          if (!writeTruth(dir.filePath(name + ".tsv"), scene.lines)) return 1;
-          out << name << '\t' << kindName(kind) << '\t'
-              << (theme == Theme::Light ? "light" : "dark") << '\t' << scriptName(script) << '\t'
-              << recipe.pixelSize << '\n';
+          set.add(renderScene(recipe, corpusFor(script)), sceneName(recipe), labelsOf(recipe),
+                  Encoding::Png);
         }
         ++combination;
       }
     }
   }
-  return 0;
+}
+
+// Screens with strings from the localisation catalogues: dimmed screens, tables, chats, manual
+// and web pages, scanned pages and real widgets. Every fourth is stored as JPEG of ordinary
+// quality.
+void renderFromCatalogues(SetWriter& set, const CatalogueCorpora& catalogues) {
+  unsigned seed = 100;
+  // A fixed-seed coin picks the JPEG images, so that no kind of screen gets them all.
+  std::mt19937 coin(7);
+  const auto store = [&](const RenderedScene& scene, const QString& stem, const Labels& labels) {
+    const bool jpeg = coin() % 4 == 0;
+    const int quality = 75 + 5 * static_cast<int>(coin() % 4);
+    set.add(scene, stem, labels, jpeg ? Encoding::Jpeg : Encoding::Png, quality);
+  };
+  const auto painted = [&](Kind kind, Theme theme, Script script, int pixels,
+                           Contrast contrast = Contrast::Normal) {
+    const SceneRecipe recipe{kind, theme, script, pixels, ++seed, contrast};
+    store(renderScene(recipe, catalogues.corpusFor(script)), sceneName(recipe), labelsOf(recipe));
+  };
+
+  int turn = 0;
+  for (Kind kind : {Kind::Dialog, Kind::Settings}) {
+    for (Theme theme : kThemes) {
+      for (Script script : kScripts)
+        painted(kind, theme, script, 11 + 2 * (turn++ % 3), Contrast::Low);
+    }
+  }
+  for (Kind kind : {Kind::Dialog, Kind::Settings, Kind::Document}) {
+    for (Script script : kScripts) {
+      const Theme theme = kThemes[turn % 2];
+      painted(kind, theme, script, cycle({11, 13, 16, 20}, turn++));
+    }
+  }
+  for (Theme theme : kThemes) {
+    for (Script script : kScripts) painted(Kind::Table, theme, script, 11 + turn++ % 3);
+  }
+  for (Theme theme : kThemes) {
+    for (Script script : kScripts)
+      painted(Kind::Chat, theme, script, cycle({12, 14, 15, 17}, turn++));
+  }
+  for (Theme theme : kThemes) {
+    for (Script script : {Script::English, Script::Simplified, Script::Traditional})
+      painted(Kind::ManPage, theme, script, cycle({12, 13, 14, 16}, turn++));
+  }
+  for (Theme theme : kThemes) {
+    for (Script script : kScripts)
+      painted(Kind::WebPage, theme, script, cycle({12, 14, 16, 18}, turn++));
+  }
+
+  // Scanned printouts, turned by 1 to 2 degrees either way.
+  const double angles[] = {1.2, -1.6, 2.0, -1.0, 1.5, -2.0};
+  for (int i = 0; i < 6; ++i) {
+    const Script script = kScripts[i % 4];
+    const Kind kind = i < 4 ? Kind::Document : Kind::WebPage;
+    const SceneRecipe recipe{kind, Theme::Light, script, 16 + i % 3, ++seed};
+    const RenderedScene page = renderScene(recipe, catalogues.corpusFor(script));
+    set.add(scanned(page, angles[i], seed), "scan-" + sceneName(recipe), labelsOf(recipe),
+            Encoding::Rotated);
+  }
+
+  // Qt widgets, light and dark, at 100% and 200%.
+  const WidgetScreen screens[] = {WidgetScreen::Dialog, WidgetScreen::Form, WidgetScreen::Table,
+                                  WidgetScreen::List};
+  // Each script and theme gets all four screens, two at each scale.
+  for (std::size_t script = 0; script < 4; ++script) {
+    for (std::size_t theme = 0; theme < 2; ++theme) {
+      for (int scale : {1, 2}) {
+        for (int k = 0; k < 2; ++k) {
+          const std::size_t screen = (2 * k + scale + theme + script) % 4;
+          const WidgetRecipe recipe{screens[screen], kThemes[theme], kScripts[script],
+                                    11 + turn++ % 3, scale,          ++seed};
+          store(renderWidgets(recipe, catalogues.corpusFor(recipe.script)), widgetSceneName(recipe),
+                {"toolkit", themeName(recipe.theme), "normal", recipe.script,
+                 recipe.pixelSize * scale});
+        }
+      }
+    }
+  }
+}
+
+int renderBench(const QDir& dir) {
+  const CatalogueCorpora catalogues("/usr/share/locale");
+  if (!catalogues.error().isEmpty()) {
+    std::fprintf(stderr, "%s\n", qPrintable(catalogues.error()));
+    return 1;
+  }
+  SetWriter set(dir);
+  renderHandwritten(set);
+  renderFromCatalogues(set, catalogues);
+  return set.ok() ? 0 : 1;
 }
 
 // Plain lines, dark on white, as the recognition tests expect them.
@@ -147,7 +288,8 @@ int renderFixtures(const QDir& dir) {
     return 1;
   }
 
-  const RenderedScene sample = renderScene({Kind::Dialog, Theme::Light, Script::Mixed, 16, 7});
+  const RenderedScene sample =
+      renderScene({Kind::Dialog, Theme::Light, Script::Mixed, 16, 7}, corpusFor(Script::Mixed));
   if (!sample.image.convertToFormat(QImage::Format_Grayscale8)
            .save(dir.filePath("sample_dialog.png")))
     return 1;
@@ -158,7 +300,12 @@ int renderFixtures(const QDir& dir) {
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  // Qt wants a private runtime folder even offscreen; a build or CI may have none.
+  QTemporaryDir runtime;
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  QApplication app(argc, argv);
+  QApplication::setStyle("Fusion");
   setMsgSeverity(L_SEVERITY_NONE);
   if (argc != 3) {
     std::fprintf(stderr, "usage: %s bench|fixtures <dir>\n", argv[0]);

@@ -1,17 +1,48 @@
 #!/usr/bin/env bash
-# Renders the screenshot-like set, then runs pagereader and the tesseract tool (same three
-# languages) over it and prints character error rate, line recall and median time per image.
+# Renders the screenshot-like set once into the build tree, then runs readers over it: the
+# pagereader of the build, any other pagereader binary given with --reader, and the tesseract
+# tool (sparse text, one thread, the same three languages). Prints one table per reader:
+# character error rate, line recall, word error on English lines and median time per image, by
+# group of images.
 #
-#   bench/pagereader/run.sh [build-dir] [--repeat N] [--details]
+#   bench/pagereader/run.sh [build-dir] [--reader [NAME=]PATH]... [--no-tesseract]
+#                           [--repeat N] [--details]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build=${1:-build}
-shift || true
+build=build
+if [[ $# -gt 0 && $1 != --* ]]; then
+  build=$1
+  shift
+fi
 
-cmake --build "$build" --target pagereader pagereader_render_set pagereader_bench >/dev/null
+engines=("json:pagereader:$build/bin/pagereader")
+with_tesseract=1
+options=()
+while [[ $# -gt 0 ]]; do
+  case $1 in
+    --reader)
+      [[ $# -ge 2 ]] || { echo "--reader needs a path" >&2; exit 2; }
+      name=${2%%=*} path=${2#*=}
+      [[ $2 == *=* ]] || name=$2
+      [[ -x $path ]] || { echo "not an executable: $path" >&2; exit 2; }
+      engines+=("json:$name:$(realpath "$path")")
+      shift 2
+      ;;
+    --no-tesseract)
+      with_tesseract=0
+      shift
+      ;;
+    *)
+      options+=("$1")
+      shift
+      ;;
+  esac
+done
+if ((with_tesseract)); then engines+=("tsv:tesseract:$(command -v tesseract)"); fi
+
+cmake --build "$build" --target pagereader pagereader_bench pagereader_bench_set >/dev/null
 set_dir="$build/bench/pagereader/set"
-rm -rf "$set_dir"
-XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$build/bin/pagereader_render_set" bench "$set_dir"
 echo "Set: $(($(wc -l <"$set_dir/manifest.tsv") - 1)) images in $set_dir"
-"$build/bin/pagereader_bench" "$set_dir" "tsv:tesseract:$(command -v tesseract)" \
-  "json:pagereader:$build/bin/pagereader" "$@"
+start=$SECONDS
+"$build/bin/pagereader_bench" "$set_dir" "${engines[@]}" ${options[@]+"${options[@]}"}
+echo "Readers ran for $((SECONDS - start)) s."

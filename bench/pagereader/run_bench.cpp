@@ -1,10 +1,11 @@
-// Runs programs over the rendered set and prints, per group of images, each program's character
-// error rate, line recall and median time per image.
+// Runs readers over the rendered set and prints, for each reader, a table by group of images:
+// character error rate, line recall, word error on English lines and median time per image.
 //
 //   pagereader_bench <set-dir> <engine>... [--repeat N] [--details]
 //
 // An engine is "json:<name>:<program>[:<extra argument>...]" for programs that take
-// --image <path> and print pagereader's JSON, or "tsv:<name>:<program>" for the tesseract tool.
+// --image <path> and print pagereader's JSON, or "tsv:<name>:<program>" for the tesseract tool,
+// which runs on one thread with sparse-text segmentation and the same three languages.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -36,7 +37,7 @@ struct Engine {
 };
 
 struct ImageEntry {
-  std::string name, kind, theme, script;
+  std::string file, kind, theme, script, contrast, encoding;
   int pixels = 0;
   std::vector<ScoredLine> truth;
 };
@@ -60,8 +61,10 @@ std::optional<Engine> parseEngine(const std::string& text) {
   return engine;
 }
 
-// Runs `argv`, returns its standard output and the wall time it took.
-std::pair<std::string, double> run(const std::vector<std::string>& argv) {
+// Runs `argv` with `extraEnvironment` added, returns its standard output and the wall time it
+// took.
+std::pair<std::string, double> run(const std::vector<std::string>& argv,
+                                   const std::vector<std::string>& extraEnvironment) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return {"", 0};
   posix_spawn_file_actions_t actions;
@@ -73,9 +76,15 @@ std::pair<std::string, double> run(const std::vector<std::string>& argv) {
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
+  std::vector<char*> environment;
+  for (const std::string& e : extraEnvironment) environment.push_back(const_cast<char*>(e.c_str()));
+  for (char** e = environ; *e; ++e) environment.push_back(*e);
+  environment.push_back(nullptr);
+
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+  const int spawned =
+      posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environment.data());
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
   std::string out;
@@ -144,26 +153,45 @@ std::vector<ScoredLine> parseTesseractTsv(const std::string& out) {
   return lines;
 }
 
+std::vector<std::string> environmentFor(const Engine& engine) {
+  if (engine.tesseractTsv) return {"OMP_THREAD_LIMIT=1"};
+  return {};
+}
+
 std::vector<std::string> commandFor(const Engine& engine, const std::string& image) {
   std::vector<std::string> argv = engine.command;
   if (engine.tesseractTsv) {
-    argv.insert(argv.end(), {image, "stdout", "-l", "chi_sim+chi_tra+eng", "tsv"});
+    argv.insert(argv.end(), {image, "stdout", "--psm", "11", "-l", "chi_sim+chi_tra+eng", "tsv"});
   } else {
     argv.insert(argv.begin() + 1, {"--image", image});
   }
   return argv;
 }
 
+// The manifest names its columns in its first row.
 std::vector<ImageEntry> readSet(const std::string& dir) {
   std::vector<ImageEntry> images;
   std::ifstream manifest(dir + "/manifest.tsv");
   std::string row;
   std::getline(manifest, row);
+  const std::vector<std::string> header = split(row, '\t');
+  const auto column = [&](const std::vector<std::string>& fields, const std::string& name) {
+    const auto found = std::find(header.begin(), header.end(), name);
+    const auto index = static_cast<std::size_t>(found - header.begin());
+    return index < fields.size() ? fields[index] : std::string();
+  };
   while (std::getline(manifest, row)) {
     const std::vector<std::string> f = split(row, '\t');
-    if (f.size() < 5) continue;
-    ImageEntry entry{f[0], f[1], f[2], f[3], std::stoi(f[4]), {}};
-    std::ifstream truth(dir + "/" + entry.name + ".tsv");
+    ImageEntry entry{column(f, "file"),
+                     column(f, "kind"),
+                     column(f, "theme"),
+                     column(f, "script"),
+                     column(f, "contrast"),
+                     column(f, "encoding"),
+                     std::atoi(column(f, "pixels").c_str()),
+                     {}};
+    if (entry.file.empty()) continue;
+    std::ifstream truth(dir + "/" + entry.file.substr(0, entry.file.rfind('.')) + ".tsv");
     for (std::string line; std::getline(truth, line);) {
       const std::vector<std::string> t = split(line, '\t');
       if (t.size() < 5) continue;
@@ -214,76 +242,92 @@ int main(int argc, char** argv) {
 
   // One untimed run each, so that every program starts with its files in the page cache.
   for (const Engine& engine : engines)
-    run(commandFor(engine, setDir + "/" + images.front().name + ".png"));
+    run(commandFor(engine, setDir + "/" + images.front().file), environmentFor(engine));
 
   std::vector<std::vector<Result>> results(engines.size(), std::vector<Result>(images.size()));
   for (int round = 0; round < repeat; ++round) {
     for (std::size_t i = 0; i < images.size(); ++i) {
-      const std::string path = setDir + "/" + images[i].name + ".png";
+      const std::string path = setDir + "/" + images[i].file;
       for (std::size_t e = 0; e < engines.size(); ++e) {
-        const auto [out, seconds] = run(commandFor(engines[e], path));
+        const auto [out, seconds] = run(commandFor(engines[e], path), environmentFor(engines[e]));
         results[e][i].seconds.push_back(seconds);
-        if (round == 0) {
-          const auto lines = engines[e].tesseractTsv ? parseTesseractTsv(out) : parseJsonLines(out);
-          results[e][i].score = scoreImage(images[i].truth, lines);
-          if (details) {
-            std::printf("%-12s %-34s CER %5.1f%%  lines %zu/%zu\n", engines[e].name.c_str(),
-                        images[i].name.c_str(),
-                        100.0 * static_cast<double>(results[e][i].score.edits) /
-                            static_cast<double>(
-                                std::max<std::size_t>(1, results[e][i].score.truthCharacters)),
-                        results[e][i].score.recalledLines, results[e][i].score.truthLines);
-          }
+        if (round != 0) continue;
+        const auto lines = engines[e].tesseractTsv ? parseTesseractTsv(out) : parseJsonLines(out);
+        const ImageScore score = scoreImage(images[i].truth, lines);
+        results[e][i].score = score;
+        if (details) {
+          std::printf("%-12s %-44s CER %5.1f%%  lines %zu/%zu  words %zu/%zu wrong\n",
+                      engines[e].name.c_str(), images[i].file.c_str(),
+                      100.0 * static_cast<double>(score.edits) /
+                          static_cast<double>(std::max<std::size_t>(1, score.truthCharacters)),
+                      score.recalledLines, score.truthLines, score.wordEdits, score.truthWords);
         }
       }
     }
   }
 
   using Filter = std::function<bool(const ImageEntry&)>;
+  const auto field = [](std::string ImageEntry::*member, std::string value) -> Filter {
+    return [member, value](const ImageEntry& e) { return e.*member == value; };
+  };
   const std::vector<std::pair<std::string, Filter>> groups = {
       {"all", [](const ImageEntry&) { return true; }},
-      {"text 10-14 px", [](const ImageEntry& e) { return e.pixels <= 14; }},
-      {"text 16-32 px", [](const ImageEntry& e) { return e.pixels >= 16; }},
-      {"English", [](const ImageEntry& e) { return e.script == "en"; }},
-      {"Simplified", [](const ImageEntry& e) { return e.script == "hans"; }},
-      {"Traditional", [](const ImageEntry& e) { return e.script == "hant"; }},
-      {"mixed", [](const ImageEntry& e) { return e.script == "mixed"; }},
-      {"dialogs", [](const ImageEntry& e) { return e.kind == "dialog"; }},
-      {"settings panes", [](const ImageEntry& e) { return e.kind == "settings"; }},
-      {"documents", [](const ImageEntry& e) { return e.kind == "document"; }},
-      {"light theme", [](const ImageEntry& e) { return e.theme == "light"; }},
-      {"dark theme", [](const ImageEntry& e) { return e.theme == "dark"; }},
+      {"contrast normal", field(&ImageEntry::contrast, "normal")},
+      {"contrast low", field(&ImageEntry::contrast, "low")},
+      {"English", field(&ImageEntry::script, "en")},
+      {"Simplified", field(&ImageEntry::script, "hans")},
+      {"Traditional", field(&ImageEntry::script, "hant")},
+      {"mixed", field(&ImageEntry::script, "mixed")},
+      {"text 10-12 px", [](const ImageEntry& e) { return e.pixels <= 12; }},
+      {"text 13-16 px", [](const ImageEntry& e) { return e.pixels >= 13 && e.pixels <= 16; }},
+      {"text 17+ px", [](const ImageEntry& e) { return e.pixels > 16; }},
+      {"dialog", field(&ImageEntry::kind, "dialog")},
+      {"settings", field(&ImageEntry::kind, "settings")},
+      {"table", field(&ImageEntry::kind, "table")},
+      {"chat", field(&ImageEntry::kind, "chat")},
+      {"web/document", [](const ImageEntry& e) { return e.kind == "document" || e.kind == "web"; }},
+      {"man page", field(&ImageEntry::kind, "man")},
+      {"toolkit", field(&ImageEntry::kind, "toolkit")},
+      {"PNG", field(&ImageEntry::encoding, "png")},
+      {"JPEG", field(&ImageEntry::encoding, "jpeg")},
+      {"rotated", field(&ImageEntry::encoding, "rotated")},
+      {"light theme", field(&ImageEntry::theme, "light")},
+      {"dark theme", field(&ImageEntry::theme, "dark")},
   };
 
-  std::printf("%-16s %6s", "group", "images");
-  for (const Engine& engine : engines) {
-    std::printf(" | %-12.12s %7s %7s %8s", engine.name.c_str(), "CER", "recall", "median");
-  }
-  std::printf("\n");
-  for (const auto& [label, filter] : groups) {
-    std::size_t count = 0;
-    for (const ImageEntry& image : images) count += filter(image) ? 1 : 0;
-    std::printf("%-16s %6zu", label.c_str(), count);
-    for (std::size_t e = 0; e < engines.size(); ++e) {
-      std::size_t chars = 0, edits = 0, lines = 0, recalled = 0;
+  for (std::size_t e = 0; e < engines.size(); ++e) {
+    std::printf("\n%s\n%-16s %6s %8s %8s %8s %8s\n", engines[e].name.c_str(), "group", "images",
+                "CER", "recall", "WER en", "median");
+    for (const auto& [label, filter] : groups) {
+      std::size_t count = 0, chars = 0, edits = 0, lines = 0, recalled = 0, words = 0,
+                  wordEdits = 0;
       std::vector<double> seconds;
       for (std::size_t i = 0; i < images.size(); ++i) {
         if (!filter(images[i])) continue;
         const Result& r = results[e][i];
+        ++count;
         chars += r.score.truthCharacters;
         edits += r.score.edits;
         lines += r.score.truthLines;
         recalled += r.score.recalledLines;
+        words += r.score.truthWords;
+        wordEdits += r.score.wordEdits;
         seconds.insert(seconds.end(), r.seconds.begin(), r.seconds.end());
       }
-      std::printf(
-          " | %-12s %6.2f%% %6.1f%% %7.3fs", "",
-          100.0 * static_cast<double>(edits) / static_cast<double>(std::max<std::size_t>(1, chars)),
-          100.0 * static_cast<double>(recalled) /
-              static_cast<double>(std::max<std::size_t>(1, lines)),
-          median(seconds));
+      if (count == 0) continue;
+      const auto percent = [](std::size_t part, std::size_t whole) {
+        return 100.0 * static_cast<double>(part) /
+               static_cast<double>(std::max<std::size_t>(1, whole));
+      };
+      std::printf("%-16s %6zu %7.2f%% %7.1f%% ", label.c_str(), count, percent(edits, chars),
+                  percent(recalled, lines));
+      if (words > 0) {
+        std::printf("%7.1f%% ", percent(wordEdits, words));
+      } else {
+        std::printf("%8s ", "-");
+      }
+      std::printf("%7.3fs\n", median(seconds));
     }
-    std::printf("\n");
   }
   return 0;
 }

@@ -1,112 +1,9 @@
 #include "scenes.h"
 
-#include <QFont>
 #include <QFontMetrics>
-#include <QPainter>
 #include <algorithm>
-#include <random>
 
 namespace {
-
-struct Palette {
-  QColor window, panel, text, secondary, accent, onAccent, sidebar, separator, control;
-};
-
-Palette paletteFor(Theme theme) {
-  if (theme == Theme::Light) {
-    return {QColor("#ECECEC"), QColor("#FFFFFF"), QColor("#1D1D1F"),
-            QColor("#6E6E73"), QColor("#0A84FF"), QColor("#FFFFFF"),
-            QColor("#E3E3E8"), QColor("#D1D1D6"), QColor("#E5E5EA")};
-  }
-  return {QColor("#1E1E1E"), QColor("#2C2C2E"), QColor("#F2F2F7"),
-          QColor("#98989D"), QColor("#0A84FF"), QColor("#FFFFFF"),
-          QColor("#252527"), QColor("#3A3A3C"), QColor("#48484A")};
-}
-
-// Picks distinct strings from a pool, reproducibly.
-class Picker {
- public:
-  explicit Picker(unsigned seed) : random_(seed) {}
-  QStringList pick(const QStringList& pool, int count) {
-    QStringList copy = pool;
-    std::shuffle(copy.begin(), copy.end(), random_);
-    return copy.mid(0, std::min<int>(count, copy.size()));
-  }
-
- private:
-  std::mt19937 random_;
-};
-
-// Collects drawing steps so the image can be sized to its content: fills are painted in order
-// (those added with `under` first), then every text.
-class Canvas {
- public:
-  void fill(QRect rect, QColor color, int radius = 0) { fills_.push_back({rect, color, radius}); }
-  void under(QRect rect, QColor color, int radius = 0) {
-    fills_.insert(fills_.begin(), {rect, color, radius});
-  }
-  QRect text(const QString& text, const QFont& font, QColor color, QPoint topLeft) {
-    const QFontMetrics metrics(font);
-    const QRect box(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height()));
-    texts_.push_back({text, font, color, box, metrics.ascent()});
-    return box;
-  }
-  RenderedScene paint(QSize size, QColor background) const {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(background);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setPen(Qt::NoPen);
-    for (const Fill& f : fills_) {
-      painter.setBrush(f.color);
-      painter.drawRoundedRect(f.rect, f.radius, f.radius);
-    }
-    RenderedScene scene;
-    for (const Text& t : texts_) {
-      painter.setFont(t.font);
-      painter.setPen(t.color);
-      painter.drawText(QPoint(t.box.left(), t.box.top() + t.ascent), t.text);
-      scene.lines.push_back({t.text, t.box});
-    }
-    painter.end();
-    scene.image = image;
-    return scene;
-  }
-
- private:
-  struct Fill {
-    QRect rect;
-    QColor color;
-    int radius;
-  };
-  struct Text {
-    QString text;
-    QFont font;
-    QColor color;
-    QRect box;
-    int ascent;
-  };
-  std::vector<Fill> fills_;
-  std::vector<Text> texts_;
-};
-
-QFont fontOf(const QString& family, int pixelSize, bool bold = false) {
-  QFont font(family);
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  return font;
-}
-
-int advance(const QString& text, const QFont& font) {
-  return QFontMetrics(font).horizontalAdvance(text);
-}
-
-int widest(const QStringList& texts, const QFont& font) {
-  int width = 0;
-  for (const QString& t : texts) width = std::max(width, advance(t, font));
-  return width;
-}
 
 // A dialog: title, two messages and a dimmed note, a plain and a highlighted button.
 RenderedScene dialog(const SceneRecipe& recipe, const Corpus& corpus, const Palette& colors) {
@@ -227,6 +124,26 @@ RenderedScene document(const SceneRecipe& recipe, const Corpus& corpus, const Pa
   return canvas.paint(QSize(width, y + 2 * em), colors.panel);
 }
 
+}  // namespace
+
+Palette paletteFor(Theme theme, Contrast contrast) {
+  Palette p = theme == Theme::Light
+                  ? Palette{QColor("#ECECEC"), QColor("#FFFFFF"), QColor("#1D1D1F"),
+                            QColor("#6E6E73"), QColor("#0A84FF"), QColor("#FFFFFF"),
+                            QColor("#E3E3E8"), QColor("#D1D1D6"), QColor("#E5E5EA")}
+                  : Palette{QColor("#1E1E1E"), QColor("#2C2C2E"), QColor("#F2F2F7"),
+                            QColor("#98989D"), QColor("#0A84FF"), QColor("#FFFFFF"),
+                            QColor("#252527"), QColor("#3A3A3C"), QColor("#48484A")};
+  if (contrast == Contrast::Low) {
+    // Dimmed text as on disabled controls and placeholder text; the accent greys out too.
+    p.text = theme == Theme::Light ? QColor("#A1A1A6") : QColor("#737378");
+    p.secondary = theme == Theme::Light ? QColor("#C0C0C4") : QColor("#5A5A5E");
+    p.accent = p.control;
+    p.onAccent = p.text;
+  }
+  return p;
+}
+
 QString kindName(Kind kind) {
   switch (kind) {
     case Kind::Dialog:
@@ -235,15 +152,20 @@ QString kindName(Kind kind) {
       return "settings";
     case Kind::Document:
       return "document";
+    case Kind::Table:
+      return "table";
+    case Kind::Chat:
+      return "chat";
+    case Kind::ManPage:
+      return "man";
+    case Kind::WebPage:
+      return "web";
   }
   return "dialog";
 }
 
-}  // namespace
-
-RenderedScene renderScene(const SceneRecipe& recipe) {
-  const Corpus& corpus = corpusFor(recipe.script);
-  const Palette colors = paletteFor(recipe.theme);
+RenderedScene renderScene(const SceneRecipe& recipe, const Corpus& corpus) {
+  const Palette colors = paletteFor(recipe.theme, recipe.contrast);
   switch (recipe.kind) {
     case Kind::Dialog:
       return dialog(recipe, corpus, colors);
@@ -251,14 +173,23 @@ RenderedScene renderScene(const SceneRecipe& recipe) {
       return settings(recipe, corpus, colors);
     case Kind::Document:
       return document(recipe, corpus, colors);
+    case Kind::Table:
+      return table(recipe, corpus, colors);
+    case Kind::Chat:
+      return chat(recipe, corpus, colors);
+    case Kind::ManPage:
+      return manPage(recipe, corpus, colors);
+    case Kind::WebPage:
+      return webPage(recipe, corpus, colors);
   }
   return dialog(recipe, corpus, colors);
 }
 
 QString sceneName(const SceneRecipe& recipe) {
+  const QString theme = QString(recipe.theme == Theme::Light ? "light" : "dark") +
+                        (recipe.contrast == Contrast::Low ? "-dim" : "");
   return QString("%1-%2-%3-%4px-%5")
-      .arg(kindName(recipe.kind), recipe.theme == Theme::Light ? "light" : "dark",
-           scriptName(recipe.script))
+      .arg(kindName(recipe.kind), theme, scriptName(recipe.script))
       .arg(recipe.pixelSize, 2, 10, QChar('0'))
       .arg(recipe.seed);
 }

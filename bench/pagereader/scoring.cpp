@@ -5,15 +5,57 @@
 
 #include "utf8/utf8.h"
 
-std::u32string comparableText(std::string_view utf8) {
+namespace {
+
+template <typename Sequence>
+std::size_t levenshtein(const Sequence& from, const Sequence& to) {
+  std::vector<std::size_t> previous(to.size() + 1), current(to.size() + 1);
+  for (std::size_t j = 0; j <= to.size(); ++j) previous[j] = j;
+  for (std::size_t i = 1; i <= from.size(); ++i) {
+    current[0] = i;
+    for (std::size_t j = 1; j <= to.size(); ++j) {
+      const std::size_t substitution = previous[j - 1] + (from[i - 1] == to[j - 1] ? 0 : 1);
+      current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+    }
+    std::swap(previous, current);
+  }
+  return previous[to.size()];
+}
+
+char32_t folded(char32_t c) { return c >= 0xFF01 && c <= 0xFF5E ? c - 0xFEE0 : c; }
+
+bool isSpace(char32_t c) {
+  return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x3000 || c == 0xA0;
+}
+
+bool isChinese(char32_t c) {
+  return (c >= 0x2E80 && c <= 0x303F) || (c >= 0x3400 && c <= 0x4DBF) ||
+         (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+         (c >= 0x20000 && c <= 0x2FFFF);
+}
+
+double overlap(const ScoredLine& a, const ScoredLine& b) {
+  const double w = std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
+  const double h = std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
+  return w > 0 && h > 0 ? w * h : 0;
+}
+
+std::u32string decoded(std::string_view utf8) {
   std::u32string out;
   for (std::size_t position = 0; position < utf8.size();) {
-    const auto decoded = ::utf8::decodeAt(utf8, position);
-    position += decoded.length;
-    char32_t c = decoded.codePoint;
-    if (c >= 0xFF01 && c <= 0xFF5E) c -= 0xFEE0;  // full-width ASCII
-    if (c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x3000 || c == 0xA0) continue;
-    out.push_back(c);
+    const auto d = ::utf8::decodeAt(utf8, position);
+    position += d.length;
+    out.push_back(folded(d.codePoint));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::u32string comparableText(std::string_view utf8) {
+  std::u32string out;
+  for (char32_t c : decoded(utf8)) {
+    if (!isSpace(c)) out.push_back(c);
   }
   return out;
 }
@@ -42,17 +84,59 @@ std::vector<ScoredLine> readingOrder(std::vector<ScoredLine> lines) {
 }
 
 std::size_t editDistance(const std::u32string& from, const std::u32string& to) {
-  std::vector<std::size_t> previous(to.size() + 1), current(to.size() + 1);
-  for (std::size_t j = 0; j <= to.size(); ++j) previous[j] = j;
-  for (std::size_t i = 1; i <= from.size(); ++i) {
-    current[0] = i;
-    for (std::size_t j = 1; j <= to.size(); ++j) {
-      const std::size_t substitution = previous[j - 1] + (from[i - 1] == to[j - 1] ? 0 : 1);
-      current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+  return levenshtein(from, to);
+}
+
+std::vector<std::u32string> wordsOf(std::string_view utf8) {
+  std::vector<std::u32string> words(1);
+  for (char32_t c : decoded(utf8)) {
+    if (!isSpace(c)) {
+      words.back().push_back(c);
+    } else if (!words.back().empty()) {
+      words.emplace_back();
     }
-    std::swap(previous, current);
   }
-  return previous[to.size()];
+  if (words.back().empty()) words.pop_back();
+  return words;
+}
+
+bool isEnglishLine(std::string_view utf8) {
+  bool letter = false;
+  for (char32_t c : decoded(utf8)) {
+    if (isChinese(c)) return false;
+    letter = letter || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  }
+  return letter;
+}
+
+ImageScore scoreWords(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output) {
+  std::vector<ScoredLine> english, readInTheirPlace;
+  for (const ScoredLine& line : truth) {
+    if (isEnglishLine(line.text)) english.push_back(line);
+  }
+  for (const ScoredLine& line : output) {
+    const ScoredLine* best = nullptr;
+    double bestOverlap = 0;
+    for (const ScoredLine& t : truth) {
+      const double o = overlap(line, t);
+      if (o > bestOverlap) {
+        bestOverlap = o;
+        best = &t;
+      }
+    }
+    if (best && isEnglishLine(best->text)) readInTheirPlace.push_back(line);
+  }
+  std::vector<std::u32string> expected, got;
+  for (const ScoredLine& line : readingOrder(english)) {
+    for (auto& word : wordsOf(line.text)) expected.push_back(std::move(word));
+  }
+  for (const ScoredLine& line : readingOrder(readInTheirPlace)) {
+    for (auto& word : wordsOf(line.text)) got.push_back(std::move(word));
+  }
+  ImageScore score;
+  score.truthWords = expected.size();
+  score.wordEdits = levenshtein(expected, got);
+  return score;
 }
 
 ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output) {
@@ -72,5 +156,8 @@ ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<Sc
     ++score.recalledLines;
     outputLines.erase(found);
   }
+  const ImageScore words = scoreWords(truth, output);
+  score.truthWords = words.truthWords;
+  score.wordEdits = words.wordEdits;
   return score;
 }

@@ -20,6 +20,8 @@ struct ImageScore {
   std::size_t edits = 0;  ///< character edits from the truth to the output
   std::size_t truthLines = 0;
   std::size_t recalledLines = 0;  ///< truth lines that some output line equals
+  std::size_t truthWords = 0;     ///< words of the English truth lines
+  std::size_t wordEdits = 0;      ///< word edits from those to the output read in their place
 };
 
 /// The text compared: whitespace dropped (engines disagree on spaces around CJK) and full-width
@@ -33,6 +35,17 @@ std::vector<ScoredLine> readingOrder(std::vector<ScoredLine> lines);
 /// Levenshtein distance between two texts.
 std::size_t editDistance(const std::u32string& from, const std::u32string& to);
 
-/// Scores `output` against `truth`: the edits between both in reading order, and how many truth
-/// lines come out exactly as one output line.
+/// The words of a line, split on whitespace, full-width ASCII folded.
+std::vector<std::u32string> wordsOf(std::string_view utf8);
+
+/// A line of Latin letters and no Chinese character: word error is measured on these.
+bool isEnglishLine(std::string_view utf8);
+
+/// Word edits from the English truth lines to the output lines that stand in their place: each
+/// output line belongs to the truth line its box overlaps most, and both sides are read in
+/// reading order. A line whose spaces were dropped costs all of its words.
+ImageScore scoreWords(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);
+
+/// Scores `output` against `truth`: the edits between both in reading order, how many truth
+/// lines come out exactly as one output line, and the word edits of scoreWords.
 ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);
