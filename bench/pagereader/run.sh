@@ -40,7 +40,7 @@ while [[ $# -gt 0 ]]; do
 done
 if ((with_tesseract)); then engines+=("tsv:tesseract:$(command -v tesseract)"); fi
 
-cmake --build "$build" --target pagereader pagereader_bench pagereader_bench_set >/dev/null
+cmake --build "$build" --target pagereader pagereader_models pagereader_bench pagereader_bench_set >/dev/null
 set_dir="$build/bench/pagereader/set"
 echo "Set: $(($(wc -l <"$set_dir/manifest.tsv") - 1)) images in $set_dir"
 start=$SECONDS

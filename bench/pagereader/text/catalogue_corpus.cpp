@@ -199,6 +199,17 @@ CatalogueCorpora::CatalogueCorpora(const QString& localeDir) {
     }
     c->titles = c->settings;
     c->sidebar = c->buttons;
+    // Scenes pick up to 14 distinct strings of a role; other catalogue versions must still
+    // give that many.
+    for (QStringList Corpus::*role :
+         {&Corpus::buttons, &Corpus::messages, &Corpus::settings, &Corpus::prose,
+          &Corpus::paragraphs, &Corpus::cells, &Corpus::values}) {
+      if ((c->*role).size() < 14 && error_.isEmpty())
+        error_ =
+            QString("the catalogues give too few strings of one kind (%1)").arg((c->*role).size());
+    }
+    if (c->manBlocks.size() < 2 && error_.isEmpty())
+      error_ = "the coreutils catalogues give too few help texts";
   }
   const Corpus& handwrittenEnglish = ::corpusFor(Script::English);
   english_.sansFamily = handwrittenEnglish.sansFamily;
