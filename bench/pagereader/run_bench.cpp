@@ -7,11 +7,6 @@
 // --image <path> and print pagereader's JSON, or "tsv:<name>:<program>" for the tesseract tool,
 // which runs on one thread with sparse-text segmentation and the same three languages.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,11 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "os/subprocess.h"
 #include "scoring.h"
 
 extern char** environ;
 
 namespace {
+
+// Far longer than any reader takes on one image; a hung one must not stall the whole run.
+constexpr std::chrono::minutes kRunTimeout{10};
 
 struct Engine {
   std::string name;
@@ -65,40 +64,17 @@ std::optional<Engine> parseEngine(const std::string& text) {
 // took.
 std::pair<std::string, double> run(const std::vector<std::string>& argv,
                                    const std::vector<std::string>& extraEnvironment) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return {"", 0};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-
-  std::vector<char*> environment;
-  for (const std::string& e : extraEnvironment) environment.push_back(const_cast<char*>(e.c_str()));
-  for (char** e = environ; *e; ++e) environment.push_back(*e);
-  environment.push_back(nullptr);
-
+  os::Command command;
+  command.argv = argv;
+  command.environment = extraEnvironment;  // first, so they win over inherited ones
+  for (char** e = environ; *e; ++e) command.environment->push_back(*e);
+  command.output = os::Stream::kCapture;
+  command.errors = os::Stream::kNull;
   const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned =
-      posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environment.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeFds[1]);
-  std::string out;
-  char buffer[65536];
-  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-    out.append(buffer, static_cast<std::size_t>(got));
-  close(pipeFds[0]);
-  if (spawned == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-  }
+  auto ran = os::run(command, kRunTimeout);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return {out, seconds};
+  return {ran ? std::move(ran->output) : "", seconds};
 }
 
 std::vector<ScoredLine> parseJsonLines(const std::string& out) {

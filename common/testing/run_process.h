@@ -1,18 +1,22 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-/// Runs built programs as separate processes for the end-to-end tests of both programs.
-namespace test_process {
+/// Support for the tests of both programs: built programs run as separate processes, and
+/// temporary folders (temp_directory.h).
+namespace test_support {
 
 struct ProcessOutcome {
-  int exitStatus = -1;  ///< -1 when it did not exit normally or was killed at the bound
+  std::optional<int> exitStatus;  ///< nothing when it did not exit by itself or was killed
   bool timedOut = false;
   std::string standardOutput;
-  std::string standardError;
+  std::string standardError;  ///< why it could not start, when it could not
 };
 
 /// Runs `argv` (argv[0] is the program path) with the current environment plus `environment`,
@@ -31,14 +35,14 @@ class BackgroundProcess {
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
   ~BackgroundProcess();
 
-  int pid() const { return pid_; }
-  /// Its exit status once it has ended within `timeout`; -1 when it did not end normally or
-  /// in time (it is then killed).
-  int waitForExit(std::chrono::milliseconds timeout);
+  pid_t pid() const { return pid_; }
+  /// Its exit status once it has ended within `timeout`; nothing when it did not end by itself
+  /// or in time (it is then killed).
+  std::optional<int> waitForExit(std::chrono::milliseconds timeout);
 
  private:
-  int pid_ = -1;
+  pid_t pid_ = -1;
   bool reaped_ = false;
 };
 
-}  // namespace test_process
+}  // namespace test_support

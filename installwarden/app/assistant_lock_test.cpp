@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "update_state/testing/temp_directory.h"
+#include "testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
@@ -23,7 +23,7 @@ class AssistantLock : public ::testing::Test {
     if (fd) opened.push_back(*fd);
     return fd;
   }
-  testing::TempDirectory root;
+  test_support::TempDirectory root;
   std::vector<int> opened;
 };
 

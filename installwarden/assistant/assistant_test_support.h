@@ -13,9 +13,9 @@
 
 #include "assistant/assistant.h"
 #include "assistant/ports.h"
+#include "testing/temp_directory.h"
 #include "update_state/exchange_records.h"
 #include "update_state/testing/fakes.h"
-#include "update_state/testing/temp_directory.h"
 
 namespace installwarden::testing {
 
@@ -198,7 +198,7 @@ class AssistantHarness {
     return current ? current->phase : "(none)";
   }
 
-  TempDirectory root;
+  test_support::TempDirectory root;
   UpdateRequest request;
   FakeClock clock;
   FakeProcessTable processes;

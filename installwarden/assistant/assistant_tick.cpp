@@ -1,7 +1,7 @@
 #include "assistant/assistant.h"
 
+#include "update_state/exchange_file.h"
 #include "update_state/exchange_records.h"
-#include "update_state/file_io.h"
 #include "update_state/installer_job.h"
 
 namespace installwarden {
@@ -57,7 +57,7 @@ bool Assistant::applyCommand() {
 }
 
 void Assistant::applyShowRequest() {
-  auto show = readWholeFile(joinPath(root_, "show.json"));
+  auto show = readExchangeFile(root_, "show.json");
   if (show == lastShow_) return;
   lastShow_ = std::move(show);
   if (lastShow_) env_.window.bringForward();

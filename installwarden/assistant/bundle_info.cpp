@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "assistant/binary_plist_guard.h"
-#include "update_state/file_io.h"
+#include "update_state/exchange_file.h"
 
 namespace installwarden {
 namespace {
@@ -43,7 +43,7 @@ std::optional<std::string> plistDictionaryString(std::string_view bytes, const s
 }
 
 std::optional<std::string> bundleInfoString(const std::string& bundlePath, const std::string& key) {
-  const auto bytes = readWholeFile(joinPath(bundlePath, "Contents/Info.plist"));
+  const auto bytes = readExchangeFile(bundlePath, "Contents/Info.plist");
   if (!bytes) return std::nullopt;
   return plistDictionaryString(*bytes, key);
 }

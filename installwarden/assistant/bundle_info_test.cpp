@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "assistant/binary_plist_guard.h"
-#include "update_state/testing/temp_directory.h"
+#include "testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
 
-using testing::TempDirectory;
+using test_support::TempDirectory;
 
 std::string xmlPlist(const std::string& body) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

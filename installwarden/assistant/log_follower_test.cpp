@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <string>
 
-#include "update_state/testing/temp_directory.h"
+#include "testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
 
-using testing::TempDirectory;
+using test_support::TempDirectory;
 
 struct SingleReadCase {
   const char* name;

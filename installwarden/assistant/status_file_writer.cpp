@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "update_state/file_io.h"
+#include "os/files.h"
 
 namespace installwarden {
 
@@ -10,7 +10,12 @@ StatusFileWriter::StatusFileWriter(std::string directory, SaveFunction save)
     : directory_(std::move(directory)), save_(std::move(save)) {
   if (!save_) {
     save_ = [](const std::string& bytes, const std::string& folder, const std::string& name,
-               bool sync) { return installwarden::save(bytes, folder, name, sync); };
+               bool sync) -> std::optional<std::string> {
+      const auto replaced =
+          os::replaceAtomically(os::joinPath(folder, name), bytes, {.flushToDisk = sync});
+      if (replaced) return std::nullopt;
+      return replaced.reason();
+    };
   }
 }
 

@@ -12,8 +12,8 @@ namespace installwarden {
 /// hit the disk each time.
 class StatusFileWriter {
  public:
-  /// `save` of file_io.h or a stand-in with the same contract: nothing on success, else a
-  /// description of the failure.
+  /// Replaces the file atomically (os::replaceAtomically) or stands in for it: nothing on success,
+  /// else a description of the failure.
   using SaveFunction = std::function<std::optional<std::string>(
       const std::string& bytes, const std::string& directory, const std::string& name, bool sync)>;
 

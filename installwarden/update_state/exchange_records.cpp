@@ -1,7 +1,7 @@
 #include "update_state/exchange_records.h"
 
 #include "json/json_writer.h"
-#include "update_state/file_io.h"
+#include "update_state/exchange_file.h"
 #include "update_state/strict_json.h"
 
 namespace installwarden {
@@ -50,7 +50,7 @@ namespace {
 
 template <typename Record, typename Parser>
 std::optional<Record> readRecord(const std::string& root, const char* name, Parser parse) {
-  const auto bytes = readWholeFile(joinPath(root, name));
+  const auto bytes = readExchangeFile(root, name);
   if (!bytes) return std::nullopt;
   return parse(*bytes);
 }

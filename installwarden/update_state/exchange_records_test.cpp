@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "update_state/testing/temp_directory.h"
+#include "testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
@@ -147,7 +147,7 @@ TEST(StatusEncoding, ReadsBackWhatItWrites) {
 }
 
 TEST(ExchangeFiles, ReadEachFileFromTheRoot) {
-  testing::TempDirectory root;
+  test_support::TempDirectory root;
   EXPECT_FALSE(readStatus(root.path()).has_value());
   EXPECT_FALSE(readCommand(root.path()).has_value());
   EXPECT_FALSE(readReceipt(root.path()).has_value());

@@ -21,8 +21,9 @@ class Launchctl {
   virtual LaunchctlResult run(const std::vector<std::string>& arguments) = 0;
 };
 
-/// Runs the tool at `toolPath` with posix_spawn: stdout read to EOF, stderr to /dev/null,
-/// stdin and environment inherited. A run that outlives `timeout` is killed and fails.
+/// Runs the tool at `toolPath` as a child process (os/subprocess.h): stdout read to EOF, stderr
+/// to /dev/null, stdin and environment inherited. A run that outlives `timeout` is killed and
+/// fails.
 class LaunchctlRunner final : public Launchctl {
  public:
   explicit LaunchctlRunner(std::string toolPath,

@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "update_state/testing/temp_directory.h"
+#include "testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
@@ -48,7 +48,7 @@ TEST(LaunchctlRunner, OutputThatIsNotUtf8BecomesEmpty) {
 }
 
 TEST(LaunchctlRunner, ToolThatCannotStartFails) {
-  testing::TempDirectory dir;
+  test_support::TempDirectory dir;
   dir.write("not-executable", "#!/bin/sh\necho hi\n");
   for (const auto& tool : {dir.file("missing"), dir.file("not-executable"), dir.path()}) {
     const auto result = LaunchctlRunner(tool).run({"print", "system/x.ShipIt"});
@@ -87,7 +87,7 @@ class RunnerAgainstStandIn : public ::testing::Test {
                       milliseconds timeout = milliseconds(10'000)) {
     return LaunchctlRunner(FAKE_LAUNCHCTL_PATH, timeout).run(arguments);
   }
-  testing::TempDirectory state;
+  test_support::TempDirectory state;
   const std::string job = "gui/501/com.example.ShipIt";
 };
 

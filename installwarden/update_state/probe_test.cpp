@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "testing/temp_directory.h"
 #include "update_state/exchange_records.h"
 #include "update_state/testing/fakes.h"
-#include "update_state/testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
@@ -64,7 +64,7 @@ std::string statusJson(Status kind, const char* phase) {
 
 class ProbeRules : public ::testing::TestWithParam<ProbeCase> {
  protected:
-  testing::TempDirectory root;
+  test_support::TempDirectory root;
   testing::FakeLaunchctl launchctl;
   testing::FakeProcessTable processes;
 };
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class ProbeWithoutUsableRequest : public ::testing::Test {
  protected:
-  testing::TempDirectory root;
+  test_support::TempDirectory root;
   testing::FakeLaunchctl launchctl;
   testing::FakeProcessTable processes;
 };

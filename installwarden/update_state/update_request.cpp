@@ -1,6 +1,6 @@
 #include "update_state/update_request.h"
 
-#include "update_state/file_io.h"
+#include "update_state/exchange_file.h"
 #include "update_state/strict_json.h"
 
 namespace installwarden {
@@ -76,7 +76,7 @@ std::optional<UpdateRequest> parseValidRequest(std::string_view bytes) {
 }
 
 std::optional<UpdateRequest> validatedRequest(const std::string& root) {
-  const auto bytes = readWholeFile(joinPath(root, "request.json"));
+  const auto bytes = readExchangeFile(root, "request.json");
   if (!bytes) return std::nullopt;
   return parseValidRequest(*bytes);
 }

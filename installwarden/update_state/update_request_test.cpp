@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "update_state/testing/temp_directory.h"
+#include "testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
@@ -134,7 +134,7 @@ TEST(RequestDecoding, KeepsEveryFieldUnchanged) {
 
 class RequestFile : public ::testing::Test {
  protected:
-  testing::TempDirectory root;
+  test_support::TempDirectory root;
 };
 
 TEST_F(RequestFile, ReadsAValidFile) {

@@ -1,9 +1,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "app/standard_streams.h"
+#include "os/files.h"
 
 namespace pagereader {
 
@@ -17,12 +16,8 @@ void silenceStandardError() {
 }
 
 void writeStandardOutput(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
+  // Nobody is left to tell about a failed write: the exit status already says how it went.
+  [[maybe_unused]] const auto written = os::writeAll(STDOUT_FILENO, bytes);
 }
 
 }  // namespace pagereader

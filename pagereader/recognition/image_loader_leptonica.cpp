@@ -1,13 +1,10 @@
 #include "recognition/image_loader_leptonica.h"
 
-#include <fcntl.h>
 #include <leptonica/allheaders.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <optional>
-#include <vector>
+
+#include "os/files.h"
 
 namespace pagereader {
 namespace {
@@ -39,37 +36,6 @@ bool isSupportedFormat(l_int32 format) {
 
 // Leptonica's format sniffing reads a fixed-size prefix without checking the length.
 constexpr std::size_t kFormatProbeBytes = 12;
-
-std::optional<std::vector<unsigned char>> readRegularFile(const std::string& path,
-                                                          std::uint64_t maxBytes) {
-  // O_NONBLOCK keeps a FIFO from blocking the open; fstat then turns it away.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return std::nullopt;
-  std::optional<std::vector<unsigned char>> result;
-  struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
-      static_cast<std::uint64_t>(info.st_size) <= maxBytes) {
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
-    std::size_t filled = 0;
-    bool failed = false;
-    while (filled < bytes.size()) {
-      const ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) {
-        failed = got < 0;
-        break;
-      }
-      filled += static_cast<std::size_t>(got);
-    }
-    // A file that shrank while we read it is read as it now is.
-    if (!failed) {
-      bytes.resize(filled);
-      result = std::move(bytes);
-    }
-  }
-  close(fd);
-  return result;
-}
 
 // What the headers promise, read without decoding any pixels.
 struct Header {
@@ -152,10 +118,11 @@ std::unique_ptr<LeptonicaImage> decodeFirstImage(std::span<const unsigned char> 
 }
 
 std::unique_ptr<LeptonicaImage> loadImageFile(const std::string& path, const ImageLimits& limits) {
-  const std::optional<std::vector<unsigned char>> bytes =
-      readRegularFile(path, limits.maxFileBytes);
+  const std::optional<std::string> bytes =
+      os::readWholeFile(path, static_cast<std::size_t>(limits.maxFileBytes));
   if (!bytes) return nullptr;
-  return decodeFirstImage(*bytes, limits);
+  return decodeFirstImage({reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()},
+                          limits);
 }
 
 std::unique_ptr<Image> LeptonicaImageLoader::load(const std::string& path) {

@@ -5,7 +5,7 @@
 
 namespace installwarden::standins {
 
-/// All bytes of the file at `path`, or nothing when it cannot be read.
+/// All bytes of the regular file at `path`, or nothing when it cannot be read.
 std::optional<std::string> readFile(const std::string& path);
 
 /// Replaces `path` with `bytes` the way an installer does: a temporary file in the same folder,

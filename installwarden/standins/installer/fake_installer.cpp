@@ -19,6 +19,7 @@
 
 #include "info_plist.h"
 #include "installer_runs.h"
+#include "os/proc.h"
 #include "standin_files.h"
 
 namespace {
@@ -50,15 +51,6 @@ class InstallerLog {
  private:
   std::string path_;
 };
-
-/// Alive and not a zombie: a quit owner that nobody has reaped yet counts as gone.
-bool isRunning(pid_t pid) {
-  const auto stat = installwarden::standins::readFile("/proc/" + std::to_string(pid) + "/stat");
-  if (!stat) return false;
-  const auto nameEnd = stat->rfind(')');
-  return nameEnd != std::string::npos && nameEnd + 2 < stat->size() &&
-         (*stat)[nameEnd + 2] != 'Z' && (*stat)[nameEnd + 2] != 'X';
-}
 
 void sleepFor(double seconds) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -112,7 +104,8 @@ int main(int argc, char** argv) {
   if (options.count("--wait-for-pid")) {
     const pid_t owner = static_cast<pid_t>(std::atoi(options["--wait-for-pid"].c_str()));
     log.line("Waiting for the application (pid " + std::to_string(owner) + ") to quit");
-    while (owner > 0 && isRunning(owner)) sleepFor(0.05);
+    // A quit owner that nobody has reaped yet counts as gone.
+    while (os::isRunning(owner)) sleepFor(0.05);
   }
   return perform(*run, options["--bundle"], options["--version"], log);
 }

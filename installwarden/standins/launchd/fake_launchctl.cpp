@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "child_reaper.h"
+#include "os/proc.h"
 #include "standin_files.h"
 
 namespace {
@@ -94,24 +95,13 @@ std::optional<int> readInteger(const std::string& path) {
   }
 }
 
-/// A live process: its /proc entry exists and it is not a zombie.
-bool isLive(int pid) {
-  if (pid < 1) return false;
-  const auto stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-  if (!stat) return false;
-  const auto nameEnd = stat->rfind(')');
-  if (nameEnd == std::string::npos || nameEnd + 2 >= stat->size()) return false;
-  const char state = (*stat)[nameEnd + 2];
-  return state != 'Z' && state != 'X';
-}
-
 int print(const std::string& jobDir, const std::string& targetText) {
   if (const auto raw = readFile(jobDir + "/print-output")) {
     std::cout << *raw;
   } else {
     std::cout << targetText << " = {\n" << readFile(jobDir + "/description").value_or("");
     const auto pid = readInteger(jobDir + "/pid");
-    if (pid && isLive(*pid)) std::cout << "\tpid = " << *pid << "\n";
+    if (pid && os::isRunning(*pid)) std::cout << "\tpid = " << *pid << "\n";
     std::cout << "}\n";
   }
   std::cout.flush();

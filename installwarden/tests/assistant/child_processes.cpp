@@ -1,49 +1,19 @@
 #include "child_processes.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "os/proc.h"
+#include "os/subprocess.h"
 
 extern char** environ;
 
 namespace installwarden::e2e {
-
-namespace {
-
-/// Pids whose parent is this process, read from /proc.
-std::vector<pid_t> ownChildren() {
-  std::vector<pid_t> children;
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return children;
-  const pid_t self = ::getpid();
-  while (const dirent* entry = ::readdir(proc)) {
-    const std::string name = entry->d_name;
-    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream in("/proc/" + name + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), {});
-    const auto nameEnd = stat.rfind(')');
-    if (nameEnd == std::string::npos) continue;
-    std::istringstream fields(stat.substr(nameEnd + 1));
-    std::string state;
-    pid_t parent = 0;
-    if (fields >> state >> parent && parent == self) {
-      children.push_back(static_cast<pid_t>(std::stol(name)));
-    }
-  }
-  ::closedir(proc);
-  return children;
-}
-
-}  // namespace
 
 ChildProcesses::ChildProcesses() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
@@ -52,8 +22,9 @@ ChildProcesses::~ChildProcesses() { killAll(); }
 void ChildProcesses::killAll() {
   // Killing a process hands its own children to us, so repeat until nobody is left.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (auto children = ownChildren();
-       !children.empty() && std::chrono::steady_clock::now() < deadline; children = ownChildren()) {
+  for (auto children = os::childrenOf(::getpid());
+       !children.empty() && std::chrono::steady_clock::now() < deadline;
+       children = os::childrenOf(::getpid())) {
     for (const pid_t child : children) ::kill(child, SIGKILL);
     for (const pid_t child : children) ::waitpid(child, nullptr, 0);
   }
@@ -62,24 +33,15 @@ void ChildProcesses::killAll() {
 pid_t ChildProcesses::start(const std::vector<std::string>& argv,
                             const std::vector<std::string>& environment,
                             const std::string& outputPath) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-
-  std::vector<char*> args;
-  for (const auto& argument : argv) args.push_back(const_cast<char*>(argument.c_str()));
-  args.push_back(nullptr);
-  std::vector<char*> env;
-  for (const auto& variable : environment) env.push_back(const_cast<char*>(variable.c_str()));
-  env.push_back(nullptr);
-
-  pid_t pid = -1;
-  const int error = ::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return error == 0 ? pid : -1;
+  os::Command command;
+  command.argv = argv;
+  command.environment = environment;
+  command.input = os::Stream::kNull;
+  command.output = os::Stream::kFile;
+  command.errors = os::Stream::kFile;
+  command.file = outputPath;
+  const auto started = os::spawn(command);
+  return started ? *started : -1;
 }
 
 void ChildProcesses::reap() {

@@ -213,9 +213,7 @@ class StatusReader {
       if (DIR* folder = ::opendir(root_.c_str())) {
         while (const dirent* entry = ::readdir(folder)) {
           const std::string name = entry->d_name;
-          // The stand-ins' own temporary files (host files on their way in) are not ours.
-          if (name == "." || name == ".." || kKnown.count(name) ||
-              name.rfind(".standin.", 0) == 0) {
+          if (name == "." || name == ".." || kKnown.count(name) || isHostTemporary(name)) {
             continue;
           }
           struct stat info {};
@@ -226,6 +224,14 @@ class StatusReader {
         ::closedir(folder);
       }
     }
+  }
+
+  /// A host file on its way in (".command.json.XXXXXX"), written by the stand-ins, not ours.
+  static bool isHostTemporary(const std::string& name) {
+    for (const char* file : {"request.json", "command.json", "show.json", "launched.json"}) {
+      if (name.starts_with("." + std::string(file) + ".")) return true;
+    }
+    return false;
   }
 
   void checkStatusFile() {

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "testing/run_process.h"
-#include "update_state/testing/temp_directory.h"
+#include "testing/temp_directory.h"
 
 namespace installwarden::e2e {
 
-using test_process::BackgroundProcess;
-using test_process::ProcessOutcome;
-using test_process::runProcess;
+using test_support::BackgroundProcess;
+using test_support::ProcessOutcome;
+using test_support::runProcess;
 
 inline constexpr char kRequestId[] = "6f9619ff-8b86-d011-b42d-00c04fc964ff";
 inline constexpr char kAppPath[] = "/Apps/Quorvelin Pro.app";
@@ -69,8 +69,8 @@ class CliTest : public ::testing::Test {
     return name + "/" + kJobLabel;
   }
 
-  installwarden::testing::TempDirectory root;
-  installwarden::testing::TempDirectory standin;
+  test_support::TempDirectory root;
+  test_support::TempDirectory standin;
 };
 
 }  // namespace installwarden::e2e

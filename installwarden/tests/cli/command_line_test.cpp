@@ -112,7 +112,7 @@ TEST_F(CliTest, InvalidRequestWinsOverAHeldLock) {
 
 TEST_F(CliTest, SymlinkedLockEndsWithZeroWithoutTouchingItsTarget) {
   root.write("request.json", validRequest());
-  installwarden::testing::TempDirectory elsewhere;
+  test_support::TempDirectory elsewhere;
   elsewhere.write("target", "keep");
   std::filesystem::create_symlink(elsewhere.file("target"), root.file("assistant.lock"));
   EXPECT_EQ(run({root.path()}).exitStatus, 0);

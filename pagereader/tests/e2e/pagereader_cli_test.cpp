@@ -16,7 +16,7 @@ namespace pagereader::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-using ProgramRun = test_process::ProcessOutcome;
+using ProgramRun = test_support::ProcessOutcome;
 
 const std::string kProgram = PAGEREADER_PROGRAM;
 const fs::path kFixtures = PAGEREADER_FIXTURES;
@@ -26,7 +26,7 @@ const std::string kUnreadable = "{\"ok\":false,\"error\":\"Failed to read image 
 
 ProgramRun pagereader(std::vector<std::string> arguments, const std::string& program = kProgram) {
   arguments.insert(arguments.begin(), program);
-  return test_process::runProcess(arguments, {}, std::chrono::seconds(60));
+  return test_support::runProcess(arguments, {}, std::chrono::seconds(60));
 }
 
 // The lines with their spaces dropped: whether the engine puts a space between a Chinese and a

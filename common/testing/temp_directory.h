@@ -7,13 +7,13 @@
 #include <string>
 #include <system_error>
 
-namespace installwarden::testing {
+namespace test_support {
 
 /// A fresh directory under the system's temporary directory, removed with everything in it.
 class TempDirectory {
  public:
   TempDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "iw-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
@@ -51,4 +51,4 @@ class TempDirectory {
   std::string path_;
 };
 
-}  // namespace installwarden::testing
+}  // namespace test_support
