@@ -10,6 +10,12 @@
 
 namespace pagereader {
 
+/// Whole pixels on each side.
+struct PixelExtent {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
 /// A decoded image as the rest of the run sees it: the recogniser adapter that goes with the
 /// loader knows what lies behind it.
 class Image {
@@ -51,6 +57,9 @@ class Recognizer {
   virtual ~Recognizer() = default;
   /// Recognises `image`, which comes from the loader this recogniser is paired with.
   virtual Recognition recognize(const Image& image) = 0;
+  /// The smallest image it can read. A smaller one holds no text it could find, and may make
+  /// the engine fail rather than answer.
+  virtual PixelExtent minimumImageSize() const = 0;
 };
 
 }  // namespace pagereader

@@ -19,6 +19,10 @@ RunOutcome runPagereader(const std::vector<std::string>& arguments, ImageLoader&
   const std::unique_ptr<Image> image = loader.load(invocation.imagePath);
   if (!image) return {OcrOutput::failure(kUnreadableImageMessage), 1};
   const ImageSize size{static_cast<double>(image->width()), static_cast<double>(image->height())};
+  const PixelExtent minimum = recognizer.minimumImageSize();
+  if (image->width() < minimum.width || image->height() < minimum.height) {
+    return {OcrOutput::success({}), 0};  // readable, but too small to hold text
+  }
 
   const Recognition recognition = recognizer.recognize(*image);
   if (recognition.failure) {

@@ -28,7 +28,8 @@ struct PrintedRun {
 PrintedRun printedRun(const RunOutcome& outcome);
 
 /// The whole program over `arguments` (program path first): command line, image, recognition.
-/// The first failing step decides the outcome; the recogniser runs only on a loaded image.
+/// The first failing step decides the outcome; the recogniser runs only on a loaded image at
+/// least as large as its stated minimum, and a smaller one is an image without text.
 RunOutcome runPagereader(const std::vector<std::string>& arguments, ImageLoader& loader,
                          Recognizer& recognizer);
 

@@ -13,6 +13,8 @@ class NeuralRecognizer final : public Recognizer {
  public:
   NeuralRecognizer(std::filesystem::path modelDirectory, unsigned workers);
   Recognition recognize(const Image& image) override;
+  /// The detector reads any image on its grid of at least 32 pixels a side.
+  PixelExtent minimumImageSize() const override { return {1, 1}; }
 
  private:
   std::filesystem::path modelDirectory_;

@@ -30,6 +30,8 @@ class TesseractRecognizer final : public Recognizer {
  public:
   explicit TesseractRecognizer(TesseractSettings settings);
   Recognition recognize(const Image& image) override;
+  /// Sauvola's window needs 7 pixels on the shorter side; the engine refuses anything less.
+  PixelExtent minimumImageSize() const override { return {7, 7}; }
 
  private:
   TesseractSettings settings_;

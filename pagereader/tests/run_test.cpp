@@ -7,8 +7,12 @@ namespace {
 
 class FakeImage : public Image {
  public:
-  std::uint32_t width() const override { return 1000; }
-  std::uint32_t height() const override { return 500; }
+  explicit FakeImage(PixelExtent size) : size_(size) {}
+  std::uint32_t width() const override { return size_.width; }
+  std::uint32_t height() const override { return size_.height; }
+
+ private:
+  PixelExtent size_;
 };
 
 class FakeLoader : public ImageLoader {
@@ -16,9 +20,10 @@ class FakeLoader : public ImageLoader {
   std::unique_ptr<Image> load(const std::string& path) override {
     paths.push_back(path);
     if (!readable) return nullptr;
-    return std::make_unique<FakeImage>();
+    return std::make_unique<FakeImage>(size);
   }
   bool readable = true;
+  PixelExtent size{1000, 500};
   std::vector<std::string> paths;
 };
 
@@ -26,10 +31,13 @@ class FakeRecognizer : public Recognizer {
  public:
   Recognition recognize(const Image& image) override {
     ++calls;
-    EXPECT_EQ(image.width(), 1000u);
+    EXPECT_GE(image.width(), minimum.width);
+    EXPECT_GE(image.height(), minimum.height);
     return result;
   }
+  PixelExtent minimumImageSize() const override { return minimum; }
   Recognition result;
+  PixelExtent minimum{7, 7};
   int calls = 0;
 };
 
@@ -84,6 +92,33 @@ TEST_F(RunTest, NoTextIsSuccessWithAnEmptyList) {
   const RunOutcome outcome = run({"pagereader", "--image", "a.png"});
   EXPECT_EQ(outcome.exitStatus, 0);
   EXPECT_EQ(jsonLine(outcome.output), "{\"ok\":true,\"blocks\":[]}\n");
+}
+
+TEST_F(RunTest, AnImageSmallerThanTheRecogniserReadsHasNoText) {
+  recognizer.result.failure = "the text recogniser could not read the image";
+  struct Case {
+    PixelExtent minimum, size;
+    bool recognised;
+  };
+  const Case cases[] = {
+      {{7, 7}, {1, 1}, false},     {{7, 7}, {6, 6}, false},  {{7, 7}, {6, 4000}, false},
+      {{7, 7}, {4000, 6}, false},  {{7, 7}, {7, 7}, true},   {{7, 7}, {7, 4000}, true},
+      {{20, 1}, {19, 500}, false}, {{20, 1}, {20, 1}, true}, {{0, 0}, {1, 1}, true},
+  };
+  for (const Case& c : cases) {
+    recognizer.minimum = c.minimum;
+    loader.size = c.size;
+    recognizer.calls = 0;
+    const RunOutcome outcome = run({"pagereader", "--image", "a.png"});
+    const std::string label = std::to_string(c.size.width) + "x" + std::to_string(c.size.height) +
+                              " needing " + std::to_string(c.minimum.width) + "x" +
+                              std::to_string(c.minimum.height);
+    EXPECT_EQ(recognizer.calls, c.recognised ? 1 : 0) << label;
+    EXPECT_EQ(outcome.exitStatus, c.recognised ? 1 : 0) << label;
+    if (!c.recognised) {
+      EXPECT_EQ(jsonLine(outcome.output), "{\"ok\":true,\"blocks\":[]}\n") << label;
+    }
+  }
 }
 
 TEST_F(RunTest, AnUnencodableBoxPrintsTheFallbackLineAndFails) {

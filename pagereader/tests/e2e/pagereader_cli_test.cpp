@@ -160,6 +160,28 @@ TEST_F(PagereaderCliTest, BoxesAreDividedByTheScale) {
   EXPECT_LT(whole[0][1], whole[1][1]);
 }
 
+// A grey PGM with a dark diagonal, so that the picture is not blank.
+fs::path greyPicture(const fs::path& path, int width, int height) {
+  std::ofstream out(path, std::ios::binary);
+  out << "P5\n" << width << " " << height << "\n255\n";
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) out.put(static_cast<char>((x + y) % 7 == 0 ? 0 : 255));
+  }
+  return path;
+}
+
+TEST_F(PagereaderCliTest, AnImageTooSmallForTheRecogniserHasNoText) {
+  const std::pair<int, int> sizes[] = {{1, 1}, {6, 6}, {6, 400}, {400, 6}, {7, 7}, {7, 400}};
+  for (const auto& [width, height] : sizes) {
+    const std::string name = std::to_string(width) + "x" + std::to_string(height) + ".pgm";
+    const ProgramRun run = pagereader({"--image", greyPicture(scratch / name, width, height)});
+    SCOPED_TRACE(name);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.standardError, "");
+    EXPECT_EQ(nlohmann::json::parse(run.standardOutput).at("ok"), true) << run.standardOutput;
+  }
+}
+
 // The program finds its models in share/pagereader beside its bin/ directory, so a copy of it in
 // a scratch prefix reads whatever models that prefix holds.
 TEST_F(PagereaderCliTest, MissingOrDamagedModelsAreARecognitionFailure) {
