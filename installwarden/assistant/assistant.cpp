@@ -32,9 +32,7 @@ Assistant::Assistant(std::string root, UpdateRequest request, AssistantEnvironme
   }
 }
 
-bool Assistant::shouldTerminate() const {
-  return phase_ == "failed" || phase_ == "complete" || phase_ == "cancelled";
-}
+bool Assistant::shouldTerminate() const { return isFinal(phase_); }
 
 void Assistant::publish() {
   UpdateStatus status;
@@ -42,7 +40,7 @@ void Assistant::publish() {
   status.pid = env_.ownPid;
   status.birth = env_.ownBirth;
   status.ownerBirth = ownerBirth_;
-  status.phase = phase_;
+  status.phase = phaseName(phase_);
   status.visible = env_.window.isVisible();
   status.retries = retries_;
   status.logPosition = logPosition_;
@@ -52,7 +50,7 @@ void Assistant::publish() {
   }
 }
 
-void Assistant::end(const std::string& finalPhase) {
+void Assistant::end(Phase finalPhase) {
   phase_ = finalPhase;
   publish();
   ended_ = true;
@@ -80,7 +78,7 @@ void Assistant::reopen() {
         if (error) return;  // the window keeps its failed state; the user may try again
         const auto self = weak.lock();
         if (!self || self->ended_) return;
-        self->end("cancelled");
+        self->end(Phase::kCancelled);
       });
 }
 

@@ -10,6 +10,7 @@
 #include "assistant/ports.h"
 #include "assistant/status_file_writer.h"
 #include "update_state/launchctl.h"
+#include "update_state/phase.h"
 #include "update_state/process_table.h"
 #include "update_state/update_request.h"
 
@@ -41,12 +42,12 @@ class Assistant : public std::enable_shared_from_this<Assistant> {
   /// First tick; the shell then calls `tick()` every 0.5 seconds.
   void applicationDidFinishLaunching();
   void tick();
-  /// Whether the application may end now: only in "failed", "complete" or "cancelled".
+  /// Whether the application may end now: only in a final phase.
   bool shouldTerminate() const;
   /// The window's button: reopens the application after a failure.
   void reopen();
 
-  const std::string& phase() const { return phase_; }
+  Phase phase() const { return phase_; }
   std::int64_t retries() const { return retries_; }
   std::uint64_t logPosition() const { return logPosition_; }
   bool reopenDetected() const { return reopenDetected_; }
@@ -57,7 +58,7 @@ class Assistant : public std::enable_shared_from_this<Assistant> {
 
  private:
   /// Sets a final phase, publishes and asks the application to end; nothing runs after it.
-  void end(const std::string& finalPhase);
+  void end(Phase finalPhase);
   void publish();
   bool ownerRunning();
   /// The tick's steps; those returning bool return true when they ended the assistant.
@@ -73,7 +74,7 @@ class Assistant : public std::enable_shared_from_this<Assistant> {
   UpdateRequest request_;
   AssistantEnvironment env_;
   StatusFileWriter statusWriter_;
-  std::string phase_ = "preparing";
+  Phase phase_ = Phase::kPreparing;
   std::int64_t retries_ = 0;
   std::int64_t lastCommand_ = -1;
   std::optional<std::string> lastShow_;
@@ -82,7 +83,7 @@ class Assistant : public std::enable_shared_from_this<Assistant> {
   std::optional<std::chrono::steady_clock::time_point> idleSince_;
   std::chrono::steady_clock::time_point started_;
   std::uint64_t ownerBirth_ = 0;
-  /// Set once termination was asked for from "complete" or "cancelled": the process is ending,
+  /// Set once termination was asked for from kComplete or kCancelled: the process is ending,
   /// so later ticks and reopen completions do nothing.
   bool ended_ = false;
 };

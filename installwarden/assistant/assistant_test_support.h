@@ -43,8 +43,8 @@ class FakeWindow final : public WindowPort {
     visible = false;
   }
   bool isVisible() override { return visible; }
-  void update(const std::string& phase, bool slow) override {
-    events.push_back("update " + phase + (slow ? " slow" : ""));
+  void update(Phase phase, bool slow) override {
+    events.push_back("update " + std::string(phaseName(phase)) + (slow ? " slow" : ""));
   }
 
   std::vector<std::string> events;

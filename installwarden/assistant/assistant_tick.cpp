@@ -19,9 +19,9 @@ void Assistant::tick() {
   if (applyCommand()) return;
   applyShowRequest();
 
-  if (phase_ == "installing" || phase_ == "starting") {
+  if (phase_ == Phase::kInstalling || phase_ == Phase::kStarting) {
     if (monitorInstallation()) return;
-  } else if (phase_ != "failed") {
+  } else if (phase_ != Phase::kFailed) {
     if (watchOwner()) return;
   }
 
@@ -33,7 +33,7 @@ bool Assistant::requestWithdrawn() {
   // Only the id matters: the assistant keeps the request it started with.
   const auto current = validatedRequest(root_);
   if (current && current->id == request_.id) return false;
-  end("cancelled");
+  end(Phase::kCancelled);
   return true;
 }
 
@@ -41,16 +41,16 @@ bool Assistant::applyCommand() {
   const auto command = readCommand(root_);
   if (!command || command->id != request_.id || command->sequence == lastCommand_) return false;
   lastCommand_ = command->sequence;  // used up whatever the phase says
-  const std::string& asked = command->phase;
-  if (asked == "cancelled") {
-    end("cancelled");
+  const auto asked = parsePhase(command->phase);
+  if (asked == Phase::kCancelled) {
+    end(Phase::kCancelled);
     return true;
   }
-  if (asked == "ready" || asked == "preparing") {
-    phase_ = asked;
+  if (asked == Phase::kReady || asked == Phase::kPreparing) {
+    phase_ = *asked;
     env_.window.hide();
-  } else if (asked == "closing" || asked == "installing") {
-    phase_ = asked;
+  } else if (asked == Phase::kClosing || asked == Phase::kInstalling) {
+    phase_ = *asked;
     env_.window.bringForward();
   }
   return false;
@@ -67,11 +67,11 @@ bool Assistant::watchOwner() {
   if (ownerRunning()) return false;
   const auto job = installerJob(request_, env_.launchctl, env_.processes, env_.uid);
   if (job && job->running) {
-    phase_ = "installing";
+    phase_ = Phase::kInstalling;
     env_.window.bringForward();
     return false;
   }
-  end("cancelled");
+  end(Phase::kCancelled);
   return true;
 }
 

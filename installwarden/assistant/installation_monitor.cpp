@@ -26,15 +26,15 @@ bool Assistant::monitorInstallation() {
   if (const auto receipt = readReceipt(root_);
       receipt && receipt->id == request_.id && receipt->version == request_.version) {
     if (receipt->ok) {
-      end("complete");
+      end(Phase::kComplete);
       return true;
     }
-    phase_ = "failed";
+    phase_ = Phase::kFailed;
     env_.window.bringForward();
     return false;
   }
 
-  if (installedVersion(request_.appPath) == request_.version) phase_ = "starting";
+  if (installedVersion(request_.appPath) == request_.version) phase_ = Phase::kStarting;
 
   if (ownerRunning()) {
     idleSince_.reset();
@@ -52,7 +52,8 @@ bool Assistant::monitorInstallation() {
   if (!idleSince_) idleSince_ = env_.clock.now();
   if (secondsSince(*idleSince_) <= kKickstartAfterIdleSeconds) return false;
 
-  if (reopenDetected_ && retries_ <= kMaxRetriesBeforeKickstart && job && phase_ != "starting") {
+  if (reopenDetected_ && retries_ <= kMaxRetriesBeforeKickstart && job &&
+      phase_ != Phase::kStarting) {
     // The installer gave up because the application was running; wait for every copy to quit.
     if (isRunningFrom(env_.workspace.runningBundlePaths(), request_.appPath)) return false;
     ++retries_;
@@ -60,17 +61,17 @@ bool Assistant::monitorInstallation() {
     idleSince_.reset();
     publish();
     if (env_.launchctl.run({"kickstart", job->target}).status != 0) {
-      phase_ = "failed";
+      phase_ = Phase::kFailed;
       env_.window.bringForward();
     }
     return false;
   }
 
   if (secondsSince(*idleSince_) <= kFailAfterIdleSeconds) return false;
-  if (phase_ == "starting" && secondsSince(*idleSince_) < kStartingFailAfterIdleSeconds) {
+  if (phase_ == Phase::kStarting && secondsSince(*idleSince_) < kStartingFailAfterIdleSeconds) {
     return false;
   }
-  phase_ = "failed";
+  phase_ = Phase::kFailed;
   env_.window.bringForward();
   return false;
 }

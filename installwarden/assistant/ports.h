@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "update_state/phase.h"
+
 namespace installwarden {
 
 /// Monotonic time, so a wall-clock step neither fails an update early nor stalls it.
@@ -38,7 +40,7 @@ class WindowPort {
   virtual void hide() = 0;
   virtual bool isVisible() = 0;
   /// Re-applies texts and the normal or failed state for `phase`.
-  virtual void update(const std::string& phase, bool slow) = 0;
+  virtual void update(Phase phase, bool slow) = 0;
 };
 
 /// The application object: termination goes through the assistant's own rule.

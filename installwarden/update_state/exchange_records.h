@@ -10,7 +10,7 @@ namespace installwarden {
 /// command.json: the host's request for a phase, acted on once per new `sequence`.
 struct UpdateCommand {
   std::string id;
-  std::string phase;
+  std::string phase;  ///< as written; parsePhase tells which phase, if any, it names
   std::int64_t sequence = 0;
 };
 
@@ -20,7 +20,7 @@ struct UpdateStatus {
   std::int32_t pid = 0;
   std::uint64_t birth = 0;
   std::uint64_t ownerBirth = 0;
-  std::string phase;
+  std::string phase;  ///< as written; parsePhase tells which phase, if any, it names
   bool visible = false;
   std::int64_t retries = 0;
   std::uint64_t logPosition = 0;

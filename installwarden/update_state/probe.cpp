@@ -3,17 +3,10 @@
 #include "json/json_writer.h"
 #include "update_state/exchange_records.h"
 #include "update_state/installer_job.h"
+#include "update_state/phase.h"
 #include "update_state/update_request.h"
 
 namespace installwarden {
-
-namespace {
-
-bool isFinalPhase(const std::string& phase) {
-  return phase == "failed" || phase == "complete" || phase == "cancelled";
-}
-
-}  // namespace
 
 ProbeAnswer probe(const std::string& root, const std::string& appPath, const std::string& version,
                   Launchctl& launchctl, ProcessTable& processes, uid_t uid) {
@@ -29,8 +22,9 @@ ProbeAnswer probe(const std::string& root, const std::string& appPath, const std
   const bool assistantAlive = status && isSameProcess(processes, status->pid, status->birth);
   const auto job = installerJob(*request, launchctl, processes, uid);
   const bool jobRunning = job && job->running;
-  const bool finished = status && isFinalPhase(status->phase);
-  const bool cancelled = command && command->phase == "cancelled";
+  const auto statusPhase = status ? parsePhase(status->phase) : std::nullopt;
+  const bool finished = statusPhase && isFinal(*statusPhase);
+  const bool cancelled = command && parsePhase(command->phase) == Phase::kCancelled;
 
   ProbeAnswer answer;
   answer.active = jobRunning || (assistantAlive && !finished && !cancelled);

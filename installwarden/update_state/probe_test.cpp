@@ -114,6 +114,11 @@ INSTANTIATE_TEST_SUITE_P(
                   kAliveDone},
         ProbeCase{"AliveCancelled", Status::kAlive, "cancelled", nullptr, kId, Job::kNone, "1.0",
                   kAliveDone},
+        // Text that names no phase is no final phase and no cancel: the update reads as going on.
+        ProbeCase{"AliveInAPhaseOfUnknownName", Status::kAlive, "Complete", nullptr, kId,
+                  Job::kNone, "1.0", kAliveAtWork},
+        ProbeCase{"CancelCommandOfUnknownName", Status::kAlive, "ready", "cancelled ", kId,
+                  Job::kNone, "1.0", kAliveAtWork},
         ProbeCase{"JobRunningNoAssistant", Status::kNone, "", nullptr, kId, Job::kRunning, "1.0",
                   kJobAlone},
         ProbeCase{"JobRunningAssistantDead", Status::kDead, "installing", nullptr, kId,

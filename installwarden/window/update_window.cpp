@@ -160,7 +160,7 @@ void UpdateWindow::hide() { window_->hide(); }
 
 bool UpdateWindow::isVisible() { return window_->isVisible() && !window_->isMinimized(); }
 
-void UpdateWindow::update(const std::string& phase, bool slow) {
+void UpdateWindow::update(Phase phase, bool slow) {
   const WindowState state = windowState(messages_, phase, slow);
   detail_->setText(toQString(state.detail));
   heading_->setText(toQString(state.heading));

@@ -33,7 +33,7 @@ class UpdateWindow final : public WindowPort {
   /// On screen: shown and not minimised.
   bool isVisible() override;
   /// Re-applies every text and the normal or failed state for `phase`.
-  void update(const std::string& phase, bool slow) override;
+  void update(Phase phase, bool slow) override;
 
   /// The open button's action: runs `reopen` once when set, otherwise nothing.
   void openApplication();

@@ -36,7 +36,7 @@ class UpdateWindowTest : public testing::Test {
   void build(WindowMessages messages) {
     window_ = std::make_unique<UpdateWindow>(requestWith(std::move(messages)));
   }
-  void showWith(const std::string& phase) {
+  void showWith(Phase phase) {
     window_->update(phase, false);
     window_->bringForward();
     QApplication::processEvents();
@@ -71,7 +71,7 @@ TEST_F(UpdateWindowTest, NewWindowIsHiddenAndShowsKeysWhenMessagesAreMissing) {
 
 TEST_F(UpdateWindowTest, TitleIsNeverAMessage) {
   build({{"updateTitle", "Host title"}, {"title", "x"}, {"windowTitle", "y"}});
-  showWith("failed");
+  showWith(Phase::kFailed);
   EXPECT_EQ(panel().windowTitle(), "Quorvelin Pro");
   EXPECT_EQ(panel().accessibleName(), "Host title");
 }
@@ -79,7 +79,7 @@ TEST_F(UpdateWindowTest, TitleIsNeverAMessage) {
 TEST_F(UpdateWindowTest, EachUpdateDerivesTheWholeStateFromThePhase) {
   build(kMessages);
   struct Step {
-    std::string phase;
+    Phase phase;
     bool slow;
     QString heading;
     QString detail;
@@ -87,20 +87,21 @@ TEST_F(UpdateWindowTest, EachUpdateDerivesTheWholeStateFromThePhase) {
   };
   // One window through a sequence, so every step must undo what the previous one set.
   const Step steps[] = {
-      {"preparing", false, "Updating", "Preparing", false},
-      {"installing", false, "Updating", "Installing", false},
-      {"installing", true, "Updating", "updateSlow", false},
-      {"failed", false, "Update failed", "Could not install", true},
-      {"installing", false, "Updating", "Installing", false},
-      {"failed", true, "Update failed", "Could not install", true},
-      {"Failed", false, "Updating", "Preparing", false},
-      {"starting", true, "Updating", "Starting", false},
-      {"", false, "Updating", "Preparing", false},
-      {"closing", false, "Updating", "Closing", false},
+      {Phase::kPreparing, false, "Updating", "Preparing", false},
+      {Phase::kInstalling, false, "Updating", "Installing", false},
+      {Phase::kInstalling, true, "Updating", "updateSlow", false},
+      {Phase::kFailed, false, "Update failed", "Could not install", true},
+      {Phase::kInstalling, false, "Updating", "Installing", false},
+      {Phase::kFailed, true, "Update failed", "Could not install", true},
+      {Phase::kReady, false, "Updating", "Preparing", false},
+      {Phase::kStarting, true, "Updating", "Starting", false},
+      {Phase::kCancelled, false, "Updating", "Preparing", false},
+      {Phase::kClosing, false, "Updating", "Closing", false},
   };
   for (const auto& step : steps) {
     window_->update(step.phase, step.slow);
-    SCOPED_TRACE("phase \"" + step.phase + "\" slow " + std::to_string(step.slow));
+    SCOPED_TRACE("phase " + std::string(phaseName(step.phase)) + " slow " +
+                 std::to_string(step.slow));
     EXPECT_EQ(label("heading").text(), step.heading);
     EXPECT_EQ(label("detail").text(), step.detail);
     EXPECT_EQ(label("hint").isHidden(), step.failed);
@@ -114,7 +115,7 @@ TEST_F(UpdateWindowTest, EachUpdateDerivesTheWholeStateFromThePhase) {
 
 TEST_F(UpdateWindowTest, FixedSizeWithoutCloseButton) {
   build(kMessages);
-  showWith("installing");
+  showWith(Phase::kInstalling);
   EXPECT_EQ(panel().size(), QSize(480, 250));
   EXPECT_EQ(panel().minimumSize(), QSize(480, 250));
   EXPECT_EQ(panel().maximumSize(), QSize(480, 250));
@@ -132,7 +133,7 @@ TEST_F(UpdateWindowTest, FixedSizeWithoutCloseButton) {
 
 TEST_F(UpdateWindowTest, NormalStateStacksFiveViewsCentredWithMarginsAndSpacing) {
   build(kMessages);
-  showWith("installing");
+  showWith(Phase::kInstalling);
   const QRect heading = inPanel(label("heading"));
   const QRect detail = inPanel(label("detail"));
   const QRect bar = inPanel(progress());
@@ -152,7 +153,7 @@ TEST_F(UpdateWindowTest, NormalStateStacksFiveViewsCentredWithMarginsAndSpacing)
 
 TEST_F(UpdateWindowTest, FailedStateClosesUpTheHiddenViews) {
   build(kMessages);
-  showWith("failed");
+  showWith(Phase::kFailed);
   const QRect heading = inPanel(label("heading"));
   const QRect detail = inPanel(label("detail"));
   const QRect open = inPanel(button());
@@ -169,7 +170,7 @@ TEST_F(UpdateWindowTest, LongMessagesWrapInsideTheStackWithoutWideningIt) {
   messages["updateInstalling"] = unbroken;
   messages["updateHint"] = "word " + unbroken;
   build(messages);
-  showWith("installing");
+  showWith(Phase::kInstalling);
   EXPECT_EQ(inPanel(progress()).width(), 416);
   EXPECT_EQ(inPanel(label("detail")).width(), 416);
   EXPECT_EQ(inPanel(label("hint")).width(), 416);
@@ -196,7 +197,7 @@ TEST_F(UpdateWindowTest, HostTextsAreShownLiterallyNotAsMarkupOrMnemonics) {
   build({{"updateTitle", "<img src=\"/etc/passwd\">"},
          {"updateFailure", "<b>bold</b> &amp;"},
          {"updateOpen", "Save & Open"}});
-  showWith("failed");
+  showWith(Phase::kFailed);
   EXPECT_EQ(label("heading").textFormat(), Qt::PlainText);
   EXPECT_EQ(label("detail").textFormat(), Qt::PlainText);
   EXPECT_EQ(label("hint").textFormat(), Qt::PlainText);
@@ -207,7 +208,7 @@ TEST_F(UpdateWindowTest, HostTextsAreShownLiterallyNotAsMarkupOrMnemonics) {
 
 TEST_F(UpdateWindowTest, ButtonAndReturnRunReopenOnlyInTheFailedState) {
   build(kMessages);
-  showWith("failed");
+  showWith(Phase::kFailed);
   button().click();  // no callback yet: nothing happens
   pressReturn();
 
@@ -218,14 +219,14 @@ TEST_F(UpdateWindowTest, ButtonAndReturnRunReopenOnlyInTheFailedState) {
   pressReturn();
   EXPECT_EQ(calls, 2);
 
-  window_->update("installing", false);
+  window_->update(Phase::kInstalling, false);
   pressReturn();
   EXPECT_EQ(calls, 2);
 }
 
 TEST_F(UpdateWindowTest, ReopenMayReplaceItselfWhileRunning) {
   build(kMessages);
-  showWith("failed");
+  showWith(Phase::kFailed);
   int calls = 0;
   window_->reopen = [this, &calls] {
     ++calls;

@@ -34,7 +34,7 @@ installwarden::UpdateRequest sampleRequest() {
   return request;
 }
 
-bool render(installwarden::UpdateWindow& window, const std::string& phase, const QString& path) {
+bool render(installwarden::UpdateWindow& window, installwarden::Phase phase, const QString& path) {
   window.update(phase, false);
   QApplication::processEvents();
   if (!window.widget().grab().save(path, "PNG")) {
@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
   installwarden::UpdateWindow window(sampleRequest());
   window.bringForward();
   const QDir directory(outputDirectory);
-  const bool normal = render(window, "installing", directory.filePath("update-window-normal.png"));
-  const bool failed = render(window, "failed", directory.filePath("update-window-failed.png"));
+  const bool normal = render(window, installwarden::Phase::kInstalling,
+                             directory.filePath("update-window-normal.png"));
+  const bool failed =
+      render(window, installwarden::Phase::kFailed, directory.filePath("update-window-failed.png"));
   return normal && failed ? 0 : 1;
 }

@@ -7,20 +7,33 @@ std::string messageFor(const WindowMessages& messages, std::string_view key) {
   return found != messages.end() ? found->second : std::string(key);
 }
 
-bool isFailedPhase(std::string_view phase) { return phase == "failed"; }
-
-std::string_view detailKey(std::string_view phase, bool slow) {
-  if (phase == "closing") return "updateClosing";
-  if (phase == "installing") return slow ? "updateSlow" : "updateInstalling";
-  if (phase == "starting") return "updateStarting";
-  if (phase == "failed") return "updateFailure";
-  return "updatePreparing";
-}
+namespace {
 
 std::string_view headingKey(bool failed) { return failed ? "updateFailedTitle" : "updateTitle"; }
 
-WindowState windowState(const WindowMessages& messages, std::string_view phase, bool slow) {
-  const bool failed = isFailedPhase(phase);
+}  // namespace
+
+std::string_view detailKey(Phase phase, bool slow) {
+  switch (phase) {
+    case Phase::kClosing:
+      return "updateClosing";
+    case Phase::kInstalling:
+      return slow ? "updateSlow" : "updateInstalling";
+    case Phase::kStarting:
+      return "updateStarting";
+    case Phase::kFailed:
+      return "updateFailure";
+    case Phase::kPreparing:
+    case Phase::kReady:
+    case Phase::kComplete:
+    case Phase::kCancelled:
+      break;
+  }
+  return "updatePreparing";
+}
+
+WindowState windowState(const WindowMessages& messages, Phase phase, bool slow) {
+  const bool failed = phase == Phase::kFailed;
   return {messageFor(messages, headingKey(failed)), messageFor(messages, detailKey(phase, slow)),
           failed};
 }

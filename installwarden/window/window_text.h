@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "update_state/phase.h"
+
 namespace installwarden {
 
 /// The window title: the product's name, never a host message.
@@ -16,14 +18,8 @@ using WindowMessages = std::map<std::string, std::string>;
 /// sent none (so a missing text is visible rather than blank).
 std::string messageFor(const WindowMessages& messages, std::string_view key);
 
-/// Whether `phase` shows the failed state; exact, case-sensitive.
-bool isFailedPhase(std::string_view phase);
-
 /// Message key of the detail line for `phase`; `slow` matters only while installing.
-std::string_view detailKey(std::string_view phase, bool slow);
-
-/// Message key of the heading in the normal or failed state.
-std::string_view headingKey(bool failed);
+std::string_view detailKey(Phase phase, bool slow);
 
 /// Everything `update` shows for one phase, chosen without touching any view.
 struct WindowState {
@@ -32,6 +28,7 @@ struct WindowState {
   bool failed = false;
 };
 
-WindowState windowState(const WindowMessages& messages, std::string_view phase, bool slow);
+/// Only kFailed shows the failed state.
+WindowState windowState(const WindowMessages& messages, Phase phase, bool slow);
 
 }  // namespace installwarden

@@ -5,36 +5,30 @@
 namespace installwarden {
 namespace {
 
-TEST(WindowTextTest, DetailKeyAndFailedFlagFollowThePhaseExactly) {
+TEST(WindowTextTest, DetailKeyAndFailedFlagFollowThePhase) {
   struct Case {
-    std::string phase;
+    Phase phase;
     bool slow;
     std::string_view detail;
     bool failed;
   };
   const Case cases[] = {
-      {"closing", false, "updateClosing", false},
-      {"closing", true, "updateClosing", false},
-      {"installing", false, "updateInstalling", false},
-      {"installing", true, "updateSlow", false},
-      {"starting", false, "updateStarting", false},
-      {"starting", true, "updateStarting", false},
-      {"failed", false, "updateFailure", true},
-      {"failed", true, "updateFailure", true},
-      {"preparing", false, "updatePreparing", false},
-      {"ready", true, "updatePreparing", false},
-      {"complete", false, "updatePreparing", false},
-      {"cancelled", false, "updatePreparing", false},
-      {"", true, "updatePreparing", false},
-      // Near misses are other phases, never the named ones.
-      {"Failed", false, "updatePreparing", false},
-      {"failed ", false, "updatePreparing", false},
-      {"INSTALLING", true, "updatePreparing", false},
-      {std::string("failed\0", 7), false, "updatePreparing", false},
+      {Phase::kClosing, false, "updateClosing", false},
+      {Phase::kClosing, true, "updateClosing", false},
+      {Phase::kInstalling, false, "updateInstalling", false},
+      {Phase::kInstalling, true, "updateSlow", false},
+      {Phase::kStarting, false, "updateStarting", false},
+      {Phase::kStarting, true, "updateStarting", false},
+      {Phase::kFailed, false, "updateFailure", true},
+      {Phase::kFailed, true, "updateFailure", true},
+      {Phase::kPreparing, false, "updatePreparing", false},
+      {Phase::kReady, true, "updatePreparing", false},
+      {Phase::kComplete, false, "updatePreparing", false},
+      {Phase::kCancelled, false, "updatePreparing", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(detailKey(c.phase, c.slow), c.detail) << '"' << c.phase << "\" slow=" << c.slow;
-    EXPECT_EQ(isFailedPhase(c.phase), c.failed) << '"' << c.phase << '"';
+    EXPECT_EQ(detailKey(c.phase, c.slow), c.detail) << phaseName(c.phase) << " slow=" << c.slow;
+    EXPECT_EQ(windowState({}, c.phase, c.slow).failed, c.failed) << phaseName(c.phase);
   }
 }
 
@@ -52,23 +46,23 @@ TEST(WindowTextTest, StateCombinesHeadingDetailAndFlag) {
                                    {"updateInstalling", "Installing"},
                                    {"updateFailure", "Could not install"}};
   struct Case {
-    std::string phase;
+    Phase phase;
     bool slow;
     WindowState expected;
   };
   const Case cases[] = {
-      {"installing", false, {"Updating", "Installing", false}},
-      {"installing", true, {"Updating", "updateSlow", false}},
-      {"failed", false, {"Update failed", "Could not install", true}},
-      {"preparing", false, {"Updating", "updatePreparing", false}},
+      {Phase::kInstalling, false, {"Updating", "Installing", false}},
+      {Phase::kInstalling, true, {"Updating", "updateSlow", false}},
+      {Phase::kFailed, false, {"Update failed", "Could not install", true}},
+      {Phase::kPreparing, false, {"Updating", "updatePreparing", false}},
   };
   for (const auto& c : cases) {
     const WindowState state = windowState(messages, c.phase, c.slow);
-    EXPECT_EQ(state.heading, c.expected.heading) << c.phase;
-    EXPECT_EQ(state.detail, c.expected.detail) << c.phase;
-    EXPECT_EQ(state.failed, c.expected.failed) << c.phase;
+    EXPECT_EQ(state.heading, c.expected.heading) << phaseName(c.phase);
+    EXPECT_EQ(state.detail, c.expected.detail) << phaseName(c.phase);
+    EXPECT_EQ(state.failed, c.expected.failed) << phaseName(c.phase);
   }
-  const WindowState bare = windowState({}, "failed", false);
+  const WindowState bare = windowState({}, Phase::kFailed, false);
   EXPECT_EQ(bare.heading, "updateFailedTitle");
   EXPECT_EQ(bare.detail, "updateFailure");
 }
