@@ -15,7 +15,8 @@ namespace {
 // Reads the GIF block structure without decompressing anything.
 class GifWalker {
  public:
-  explicit GifWalker(std::span<const unsigned char> bytes) : bytes_(bytes) {}
+  GifWalker(std::span<const unsigned char> bytes, const ImageLimits& limits)
+      : bytes_(bytes), limits_(limits) {}
 
   std::optional<DeclaredSize> walk() {
     if (!skip(6)) return std::nullopt;  // "GIF87a" or "GIF89a"; the caller checked the format
@@ -29,9 +30,10 @@ class GifWalker {
       unsigned char introducer = 0;
       if (!read(&introducer, 1)) return std::nullopt;
       if (introducer == 0x3B) break;  // trailer
-      if (introducer == 0x21) {       // extension: label, then data sub-blocks
-        if (!skip(1) || !skipSubBlocks()) return std::nullopt;
+      if (introducer == 0x21) {       // extension: label, then data sub-blocks, all of them kept
+        if (!skip(1) || !skipSubBlocks(&extensionSubBlocks_)) return std::nullopt;
       } else if (introducer == 0x2C) {  // image descriptor
+        if (++frames_ > limits_.maxGifFrames) return std::nullopt;
         unsigned char descriptor[9];
         if (!read(descriptor, sizeof descriptor)) return std::nullopt;
         const std::int64_t width = descriptor[4] | (descriptor[5] << 8);
@@ -66,17 +68,23 @@ class GifWalker {
     return true;
   }
 
-  bool skipSubBlocks() {
+  // Skips a chain of data sub-blocks; counts them into `kept` (the decoder keeps each one),
+  // failing once that count passes its bound.
+  bool skipSubBlocks(std::uint64_t* kept = nullptr) {
     for (;;) {
       unsigned char blockSize = 0;
       if (!read(&blockSize, 1)) return false;
       if (blockSize == 0) return true;
+      if (kept && ++*kept > limits_.maxGifExtensionSubBlocks) return false;
       if (!skip(blockSize)) return false;
     }
   }
 
   std::span<const unsigned char> bytes_;
+  const ImageLimits& limits_;
   std::size_t position_ = 0;
+  std::uint64_t frames_ = 0;
+  std::uint64_t extensionSubBlocks_ = 0;
 };
 
 std::int64_t littleEndianInt32(std::span<const unsigned char> bytes, std::size_t offset) {
@@ -89,8 +97,9 @@ std::int64_t littleEndianInt32(std::span<const unsigned char> bytes, std::size_t
 
 }  // namespace
 
-std::optional<DeclaredSize> gifDeclaredSize(std::span<const unsigned char> bytes) {
-  return GifWalker(bytes).walk();
+std::optional<DeclaredSize> gifDeclaredSize(std::span<const unsigned char> bytes,
+                                            const ImageLimits& limits) {
+  return GifWalker(bytes, limits).walk();
 }
 
 std::optional<DeclaredSize> bmpDeclaredSize(std::span<const unsigned char> bytes) {

@@ -14,6 +14,10 @@ struct ImageLimits {
   std::uint64_t maxPixels = 64ull << 20;
   int maxSamplesPerPixel = 4;
   int maxBitsPerSample = 16;
+  /// A GIF's decoder keeps every frame and every extension sub-block of the file, at about 90
+  /// and 55 bytes of bookkeeping each, whatever their size; no real animation comes near.
+  std::uint64_t maxGifFrames = 1 << 16;
+  std::uint64_t maxGifExtensionSubBlocks = 1 << 18;
 };
 
 /// True when an image of `width` x `height` pixels may be decoded under `limits`.
@@ -27,8 +31,10 @@ struct DeclaredSize {
 };
 
 /// A GIF's first frame and the pixel count of all its frames, which its decoder keeps in memory
-/// together; nothing when the block structure is malformed or truncated. Nothing is decompressed.
-std::optional<DeclaredSize> gifDeclaredSize(std::span<const unsigned char> bytes);
+/// together; nothing when the block structure is malformed or truncated, or holds more frames
+/// or extension sub-blocks than `limits` allow (the walk stops there). Nothing is decompressed.
+std::optional<DeclaredSize> gifDeclaredSize(std::span<const unsigned char> bytes,
+                                            const ImageLimits& limits);
 
 /// A BMP's size from its information header (a negative height means rows stored top-down);
 /// nothing when the header is cut short.

@@ -46,7 +46,8 @@ struct Header {
   l_int32 samplesPerPixel = 0;
 };
 
-std::optional<Header> readHeader(std::span<const unsigned char> bytes, l_int32 format) {
+std::optional<Header> readHeader(std::span<const unsigned char> bytes, l_int32 format,
+                                 const ImageLimits& limits) {
   const l_uint8* data = bytes.data();
   const std::size_t size = bytes.size();
   l_int32 w = 0, h = 0, bps = 8, spp = 1, unused = 0;
@@ -56,7 +57,7 @@ std::optional<Header> readHeader(std::span<const unsigned char> bytes, l_int32 f
     case IFF_BMP: {
       // Leptonica reads these two only by decoding them, so their headers are read here.
       const std::optional<DeclaredSize> declared =
-          format == IFF_GIF ? gifDeclaredSize(bytes) : bmpDeclaredSize(bytes);
+          format == IFF_GIF ? gifDeclaredSize(bytes, limits) : bmpDeclaredSize(bytes);
       if (!declared) return std::nullopt;
       return Header{declared->width, declared->height, declared->decodedPixels, 8, 1};
     }
@@ -102,7 +103,7 @@ std::unique_ptr<LeptonicaImage> decodeFirstImage(std::span<const unsigned char> 
   if (findFileFormatBuffer(bytes.data(), &format) != 0 || !isSupportedFormat(format)) {
     return nullptr;
   }
-  const std::optional<Header> header = readHeader(bytes, format);
+  const std::optional<Header> header = readHeader(bytes, format, limits);
   if (!header || !dimensionsAllowed(header->width, header->height, limits) ||
       header->decodedPixels > limits.maxPixels ||
       header->samplesPerPixel > limits.maxSamplesPerPixel ||

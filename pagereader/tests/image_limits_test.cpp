@@ -4,10 +4,13 @@
 
 #include <vector>
 
+#include "hostile_images.h"
+
 namespace pagereader {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+const ImageLimits kLimits;
 
 TEST(DimensionsAllowedTest, BoundsEachSideAndTheArea) {
   const ImageLimits limits{1 << 20, 1000, 500000, 4, 16};
@@ -43,7 +46,7 @@ Bytes gif(std::vector<std::pair<int, int>> frames, bool trailer = true) {
 }
 
 TEST(GifDeclaredSizeTest, ReportsTheFirstFrameAndCountsEveryFrame) {
-  const auto size = gifDeclaredSize(gif({{30, 20}, {65535, 65535}}));
+  const auto size = gifDeclaredSize(gif({{30, 20}, {65535, 65535}}), kLimits);
   ASSERT_TRUE(size);
   EXPECT_EQ(size->width, 30);
   EXPECT_EQ(size->height, 20);
@@ -51,18 +54,38 @@ TEST(GifDeclaredSizeTest, ReportsTheFirstFrameAndCountsEveryFrame) {
 }
 
 TEST(GifDeclaredSizeTest, RejectsBrokenStructure) {
-  EXPECT_FALSE(gifDeclaredSize(gif({})));               // no frame
-  EXPECT_FALSE(gifDeclaredSize(gif({{1, 1}}, false)));  // no trailer
+  EXPECT_FALSE(gifDeclaredSize(gif({}), kLimits));               // no frame
+  EXPECT_FALSE(gifDeclaredSize(gif({{1, 1}}, false), kLimits));  // no trailer
   Bytes cut = gif({{1, 1}});
   cut.resize(cut.size() - 4);
-  EXPECT_FALSE(gifDeclaredSize(cut));  // truncated data
+  EXPECT_FALSE(gifDeclaredSize(cut, kLimits));  // truncated data
   Bytes stray = gif({{1, 1}});
   stray.insert(stray.end() - 1, 0x99);
-  EXPECT_FALSE(gifDeclaredSize(stray));  // unknown block
-  EXPECT_FALSE(gifDeclaredSize(Bytes{'G', 'I', 'F'}));
+  EXPECT_FALSE(gifDeclaredSize(stray, kLimits));  // unknown block
+  EXPECT_FALSE(gifDeclaredSize(Bytes{'G', 'I', 'F'}, kLimits));
   Bytes hugeTable = gif({{1, 1}});
   hugeTable[10] = 0x87;  // a 768-byte table that is not there
-  EXPECT_FALSE(gifDeclaredSize(hugeTable));
+  EXPECT_FALSE(gifDeclaredSize(hugeTable, kLimits));
+}
+
+TEST(GifDeclaredSizeTest, RefusesMoreFramesOrExtensionSubBlocksThanAnyRealImage) {
+  const std::uint64_t frames = kLimits.maxGifFrames;
+  const std::uint64_t subBlocks = kLimits.maxGifExtensionSubBlocks;
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"one-pixel frames up to the bound", hostile::gifOfOnePixelFrames(frames), true},
+      {"one frame more", hostile::gifOfOnePixelFrames(frames + 1), false},
+      {"tiny sub-blocks up to the bound", hostile::gifWithTinySubBlocks(subBlocks), true},
+      {"one sub-block more", hostile::gifWithTinySubBlocks(subBlocks + 1), false},
+      {"one more, over many extensions", hostile::gifWithTinySubBlocks(subBlocks + 1, 5000), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(gifDeclaredSize(c.bytes, kLimits).has_value(), c.accepted) << c.name;
+  }
 }
 
 TEST(BmpDeclaredSizeTest, ReadsTheInformationHeader) {

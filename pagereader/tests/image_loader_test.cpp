@@ -11,6 +11,8 @@
 #include <fstream>
 #include <vector>
 
+#include "hostile_images.h"
+
 namespace pagereader {
 namespace {
 
@@ -154,6 +156,10 @@ TEST_F(ImageLoaderTest, RejectsHostileBytesWithoutDecodingThem) {
       {"jpeg claiming 60000 x 60000", jpegClaiming(60000)},
       {"gif with a giant second frame", gifWithGiantFrame},
       {"bmp claiming a giant size", bmp},
+      {"gif of more one-pixel frames than allowed",
+       hostile::gifOfOnePixelFrames(limits.maxGifFrames + 1)},
+      {"gif of more tiny sub-blocks than allowed",
+       hostile::gifWithTinySubBlocks(limits.maxGifExtensionSubBlocks + 1)},
   };
   for (const auto& [name, bytes] : cases) EXPECT_FALSE(decodeFirstImage(bytes, limits)) << name;
 }
