@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -18,6 +19,9 @@ struct ImageLimits {
   /// and 55 bytes of bookkeeping each, whatever their size; no real animation comes near.
   std::uint64_t maxGifFrames = 1 << 16;
   std::uint64_t maxGifExtensionSubBlocks = 1 << 18;
+  /// Each scan of a JPEG is another pass over the whole image; encoders write about ten (the
+  /// common progressive script has ten for colour, six for grey).
+  std::size_t maxJpegScans = 100;
 };
 
 /// True when an image of `width` x `height` pixels may be decoded under `limits`.

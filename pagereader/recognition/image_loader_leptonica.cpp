@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "os/files.h"
+#include "recognition/jpeg_scans.h"
 
 namespace pagereader {
 namespace {
@@ -62,6 +63,8 @@ std::optional<Header> readHeader(std::span<const unsigned char> bytes, l_int32 f
       return Header{declared->width, declared->height, declared->decodedPixels, 8, 1};
     }
     case IFF_JFIF_JPEG:
+      // Every scan is another pass over the whole image, so their count bounds the work.
+      if (jpegScanCount(bytes, limits.maxJpegScans) > limits.maxJpegScans) return std::nullopt;
       failed = readHeaderMemJpeg(data, size, &w, &h, &spp, nullptr, nullptr);
       break;
     case IFF_PNG:

@@ -1,8 +1,9 @@
 #include "hostile_images.h"
 
-#include <leptonica/allheaders.h>
+#include <cstdio>  // the JPEG library's header needs FILE
+#include <cstdlib>
 
-#include <stdexcept>
+#include <jpeglib.h>
 
 namespace pagereader::hostile {
 namespace {
@@ -14,17 +15,6 @@ const Bytes kGifHead = {'G',  'I', 'F', '8', '9', 'a', 1,   0,   1,  0,
 const Bytes kOnePixelFrame = {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0};
 
 void append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
-
-// Where the scan that starts at `sos` ends: at the first marker that is neither a stuffed byte
-// nor a restart.
-std::size_t scanEnd(const Bytes& jpeg, std::size_t sos) {
-  std::size_t at = sos + 2 + (std::size_t{jpeg[sos + 2]} << 8 | jpeg[sos + 3]);
-  while (at + 1 < jpeg.size() &&
-         !(jpeg[at] == 0xFF && jpeg[at + 1] != 0 && (jpeg[at + 1] & 0xF8) != 0xD0)) {
-    ++at;
-  }
-  return at;
-}
 
 }  // namespace
 
@@ -50,39 +40,46 @@ Bytes gifOfOnePixelFrames(std::size_t frames) {
   return bytes;
 }
 
-Bytes jpegWithRepeatedScan(int side, std::size_t repeats) {
-  Pix* pix = pixCreate(side, side, 8);
-  pixSetAll(pix);
-  l_uint8* data = nullptr;
-  size_t size = 0;
-  const bool failed = pixWriteMemJpeg(&data, &size, pix, 75, 1) != 0;
-  pixDestroy(&pix);
-  if (failed) throw std::runtime_error("Leptonica wrote no JPEG");
-  const Bytes jpeg(data, data + size);
-  lept_free(data);
+Bytes progressiveJpeg(int side, int acBands, int bitSteps) {
+  // The script: each band first sent without its `bitSteps - 1` lowest bits, then one bit more
+  // per refinement scan. DC goes first, as every AC scan needs it.
+  std::vector<jpeg_scan_info> script;
+  const auto addBand = [&](int first, int last) {
+    script.push_back({1, {0}, first, last, 0, bitSteps - 1});
+    for (int bit = bitSteps - 1; bit > 0; --bit)
+      script.push_back({1, {0}, first, last, bit, bit - 1});
+  };
+  addBand(0, 0);
+  for (int band = 0; band < acBands; ++band)
+    addBand(1 + 63 * band / acBands, 63 * (band + 1) / acBands);
 
-  // The first scan whose spectral selection starts above 0 is an AC scan.
-  for (std::size_t at = 2; at + 3 < jpeg.size();) {
-    const int marker = jpeg[at + 1];
-    const std::size_t length = std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3];
-    if (marker != 0xDA) {
-      at += 2 + length;
-      continue;
-    }
-    const std::size_t end = scanEnd(jpeg, at);
-    if (jpeg[at + 2 + length - 3] == 0) {  // Ss: a DC scan
-      at = end;
-      continue;
-    }
-    Bytes bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
-    const Bytes scan(jpeg.begin() + static_cast<std::ptrdiff_t>(at),
-                     jpeg.begin() + static_cast<std::ptrdiff_t>(end));
-    bytes.reserve(jpeg.size() + repeats * scan.size());
-    for (std::size_t i = 0; i < repeats; ++i) append(bytes, scan);
-    bytes.insert(bytes.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(end), jpeg.end());
-    return bytes;
+  jpeg_compress_struct encoder{};
+  jpeg_error_mgr errors{};
+  encoder.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&encoder);
+  unsigned char* data = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&encoder, &data, &size);
+  encoder.image_width = static_cast<JDIMENSION>(side);
+  encoder.image_height = static_cast<JDIMENSION>(side);
+  encoder.input_components = 1;
+  encoder.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&encoder);
+  encoder.scan_info = script.data();
+  encoder.num_scans = static_cast<int>(script.size());
+  jpeg_start_compress(&encoder, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(side));
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x)
+      row[static_cast<std::size_t>(x)] = static_cast<JSAMPLE>((x * y) & 0xFF);
+    JSAMPROW rows[] = {row.data()};
+    jpeg_write_scanlines(&encoder, rows, 1);
   }
-  throw std::runtime_error("Leptonica wrote no AC scan");
+  jpeg_finish_compress(&encoder);
+  jpeg_destroy_compress(&encoder);
+  Bytes bytes(data, data + size);
+  std::free(data);
+  return bytes;
 }
 
 }  // namespace pagereader::hostile

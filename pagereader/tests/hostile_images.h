@@ -16,8 +16,10 @@ Bytes gifWithTinySubBlocks(std::size_t subBlocks, std::size_t extensions = 1);
 /// A GIF of `frames` frames of one pixel each.
 Bytes gifOfOnePixelFrames(std::size_t frames);
 
-/// A progressive grey JPEG of `side` x `side` pixels whose first AC scan is written again
-/// `repeats` more times.
-Bytes jpegWithRepeatedScan(int side, std::size_t repeats);
+/// A progressive grey JPEG of `side` x `side` pixels, written by the JPEG library with a valid
+/// script of `bitSteps` x (1 + `acBands`) scans: the DC coefficients and each of `acBands`
+/// (1 to 63) bands of AC coefficients sent in `bitSteps` (1 to 11) steps of successive
+/// approximation.
+Bytes progressiveJpeg(int side, int acBands, int bitSteps);
 
 }  // namespace pagereader::hostile

@@ -164,6 +164,20 @@ TEST_F(ImageLoaderTest, RejectsHostileBytesWithoutDecodingThem) {
   for (const auto& [name, bytes] : cases) EXPECT_FALSE(decodeFirstImage(bytes, limits)) << name;
 }
 
+TEST_F(ImageLoaderTest, RefusesJpegsWithMoreScansThanEncodersWrite) {
+  ASSERT_EQ(limits.maxJpegScans, 100u);
+  struct Case {
+    int acBands, bitSteps;  // scans: bitSteps x (1 + acBands)
+    bool decoded;
+  };
+  const Case cases[] = {{5, 2, true}, {24, 4, true}, {33, 3, false}, {63, 11, false}};
+  for (const Case& c : cases) {
+    const auto image =
+        decodeFirstImage(hostile::progressiveJpeg(40, c.acBands, c.bitSteps), limits);
+    EXPECT_EQ(image != nullptr, c.decoded) << c.bitSteps * (1 + c.acBands) << " scans";
+  }
+}
+
 TEST_F(ImageLoaderTest, TheLimitsDecideBeforeDecoding) {
   const Bytes png = encoded(100, 100, IFF_PNG);
   EXPECT_TRUE(decodeFirstImage(png, limits));
