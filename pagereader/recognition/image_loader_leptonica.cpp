@@ -3,9 +3,11 @@
 #include <leptonica/allheaders.h>
 
 #include <optional>
+#include <vector>
 
 #include "os/files.h"
 #include "recognition/jpeg_scans.h"
+#include "recognition/tiff_orientation.h"
 
 namespace pagereader {
 namespace {
@@ -29,6 +31,22 @@ bool isSupportedFormat(l_int32 format) {
     case IFF_GIF:
     case IFF_JP2:
     case IFF_WEBP:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isTiff(l_int32 format) {
+  switch (format) {
+    case IFF_TIFF:
+    case IFF_TIFF_PACKBITS:
+    case IFF_TIFF_RLE:
+    case IFF_TIFF_G3:
+    case IFF_TIFF_G4:
+    case IFF_TIFF_LZW:
+    case IFF_TIFF_ZIP:
+    case IFF_TIFF_JPEG:
       return true;
     default:
       return false;
@@ -114,7 +132,12 @@ std::unique_ptr<LeptonicaImage> decodeFirstImage(std::span<const unsigned char> 
     return nullptr;
   }
 
-  Pix* pix = pixReadMem(bytes.data(), bytes.size());
+  // Leptonica applies a TIFF's orientation tag; the image is recognised as stored, as a JPEG's
+  // is, so the tag is rewritten as upright first.
+  std::optional<std::vector<unsigned char>> upright;
+  if (isTiff(format)) upright = withFirstPageUpright(bytes);
+  const std::span<const unsigned char> decoded = upright ? *upright : bytes;
+  Pix* pix = pixReadMem(decoded.data(), decoded.size());
   if (pix == nullptr) return nullptr;
   auto image = std::make_unique<LeptonicaImage>(pix);
   if (!dimensionsAllowed(pixGetWidth(pix), pixGetHeight(pix), limits)) return nullptr;

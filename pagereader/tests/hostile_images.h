@@ -22,4 +22,21 @@ Bytes gifOfOnePixelFrames(std::size_t frames);
 /// approximation.
 Bytes progressiveJpeg(int side, int acBands, int bitSteps);
 
+/// An uncompressed 8-bit TIFF, built by hand so that every directory detail can be chosen.
+struct TiffPicture {
+  int width = 5;
+  int height = 3;
+  int samplesPerPixel = 1;  ///< 1 (grey) or 3 (RGB)
+  bool bigEndian = false;
+  bool bigTiff = false;
+  int orientation = 0;                ///< 0: no orientation tag
+  std::uint16_t orientationType = 3;  ///< SHORT; LONG is 4
+  int orientationEntries = 1;
+  int secondPageOrientation = -1;  ///< -1: one page only; 0: a second page without the tag
+};
+Bytes tiff(const TiffPicture& picture);
+
+/// The sample the TIFF stores at (`x`, `y`), counted from its first row.
+std::uint8_t storedSample(int x, int y, int sample);
+
 }  // namespace pagereader::hostile

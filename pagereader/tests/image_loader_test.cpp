@@ -178,6 +178,42 @@ TEST_F(ImageLoaderTest, RefusesJpegsWithMoreScansThanEncodersWrite) {
   }
 }
 
+TEST_F(ImageLoaderTest, TiffsAreReadAsStoredWhateverTheirOrientationTag) {
+  hostile::TiffPicture rgb;
+  rgb.samplesPerPixel = 3;
+  rgb.bigEndian = true;
+  hostile::TiffPicture bigGrey;
+  bigGrey.bigTiff = true;
+  const std::pair<const char*, hostile::TiffPicture> layouts[] = {
+      {"grey", {}}, {"big-endian RGB", rgb}, {"BigTIFF grey", bigGrey}};
+  for (auto [name, picture] : layouts) {
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+      SCOPED_TRACE(std::string(name) + ", orientation " + std::to_string(orientation));
+      picture.orientation = orientation;
+      const auto image = decodeFirstImage(hostile::tiff(picture), limits);
+      ASSERT_TRUE(image);
+      ASSERT_EQ(sizeOf(image), std::make_pair(5u, 3u));
+      int mismatches = 0;
+      for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+          l_int32 r = 0, g = 0, b = 0;
+          if (picture.samplesPerPixel == 3) {
+            pixGetRGBPixel(image->pix(), x, y, &r, &g, &b);
+          } else {
+            l_uint32 value = 0;
+            pixGetPixel(image->pix(), x, y, &value);
+            r = g = b = static_cast<l_int32>(value);
+          }
+          const int last = picture.samplesPerPixel - 1;
+          mismatches +=
+              r != hostile::storedSample(x, y, 0) || b != hostile::storedSample(x, y, last);
+        }
+      }
+      EXPECT_EQ(mismatches, 0);
+    }
+  }
+}
+
 TEST_F(ImageLoaderTest, TheLimitsDecideBeforeDecoding) {
   const Bytes png = encoded(100, 100, IFF_PNG);
   EXPECT_TRUE(decodeFirstImage(png, limits));
