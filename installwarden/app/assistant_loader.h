@@ -6,8 +6,9 @@
 
 namespace installwarden {
 
-/// Loads the GUI shell library from `<directory of the executable>/../lib/` and runs the
-/// assistant through it; its exit status, or nothing (after a line on standard error) when
+/// Loads the GUI shell library from its folder beside the executable's (`../lib/installwarden/`
+/// in the standard layout, in the build tree as in an installation) and runs the assistant
+/// through it; its exit status, or nothing (after a line on standard error) when
 /// the library or its entry point cannot be loaded.
 std::optional<int> runAssistantFromLibrary(const AssistantLaunch& launch);
 

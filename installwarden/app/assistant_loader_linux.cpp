@@ -25,7 +25,8 @@ std::optional<std::string> executableDirectory() {
 std::optional<int> runAssistantFromLibrary(const AssistantLaunch& launch) {
   const auto directory = executableDirectory();
   if (!directory) return std::nullopt;
-  const std::string library = *directory + "/../lib/" + kAssistantLibraryName;
+  const std::string library =
+      *directory + "/" + INSTALLWARDEN_ASSISTANT_LIBRARY_DIR + "/" + kAssistantLibraryName;
   // Missing or broken, the installation is incomplete: say so, since the process would
   // otherwise end without a trace and without ever writing status.json.
   void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -21,6 +21,7 @@ struct AssistantLaunch {
 /// form never pays for loading the toolkit. Runs the event loop; returns the exit status.
 extern "C" int installwardenRunAssistant(const installwarden::AssistantLaunch* launch);
 
-/// Name of the shared library, looked up in `<dir of the executable>/../lib/`.
+/// Name of the shared library, looked up in the project's private library folder beside the
+/// executable's folder.
 inline constexpr const char* kAssistantLibraryName = "libinstallwarden_assistant.so";
 inline constexpr const char* kRunAssistantSymbol = "installwardenRunAssistant";

@@ -4,9 +4,9 @@
 
 namespace pagereader {
 
-/// Where the text models live: share/pagereader beside the directory of the running program, so
-/// that the build tree and any installation prefix have the same layout. Empty when the program's
-/// own path cannot be read.
+/// Where the text models live: share/pagereader beside the directory of the running program (the
+/// path is fixed when the build is configured), in the build tree as in any installation prefix.
+/// Empty when the program's own path cannot be read.
 std::filesystem::path modelDirectory();
 
 }  // namespace pagereader

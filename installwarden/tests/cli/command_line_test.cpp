@@ -144,8 +144,8 @@ std::optional<UpdateStatus> waitForStatusOf(const std::string& root, int pid) {
 }
 
 TEST_F(CliTest, SecondAssistantLeavesTheRunningOneAlone) {
-  const auto library = std::filesystem::path(INSTALLWARDEN_TEST_BINARY).parent_path() / ".." /
-                       "lib" / kAssistantLibraryName;
+  const auto library = std::filesystem::path(INSTALLWARDEN_TEST_BINARY).parent_path() /
+                       INSTALLWARDEN_ASSISTANT_LIBRARY_DIR / kAssistantLibraryName;
   if (!std::filesystem::exists(library)) GTEST_SKIP() << "the GUI shell library is not built";
 
   // This test process is the owner: while it lives, the first assistant waits for it.

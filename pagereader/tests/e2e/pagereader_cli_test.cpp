@@ -185,7 +185,7 @@ TEST_F(PagereaderCliTest, AnImageTooSmallForTheRecogniserHasNoText) {
 // The program finds its models in share/pagereader beside its bin/ directory, so a copy of it in
 // a scratch prefix reads whatever models that prefix holds.
 TEST_F(PagereaderCliTest, MissingOrDamagedModelsAreARecognitionFailure) {
-  const fs::path models = fs::path(kProgram).parent_path().parent_path() / "share" / "pagereader";
+  const fs::path models = fs::path(kProgram).parent_path() / PAGEREADER_MODELS_FROM_PROGRAM;
   const std::string image = (kFixtures / "english.png").string();
   struct Case {
     std::string name;
@@ -207,12 +207,13 @@ TEST_F(PagereaderCliTest, MissingOrDamagedModelsAreARecognitionFailure) {
     fs::remove_all(prefix);
     fs::create_directories(prefix / "bin");
     fs::copy_file(kProgram, prefix / "bin" / "pagereader");
+    const fs::path copiedModels =
+        (prefix / "bin" / PAGEREADER_MODELS_FROM_PROGRAM).lexically_normal();
     if (!c.replaced.empty()) {
-      fs::create_directories(prefix / "share");
-      fs::copy(models, prefix / "share" / "pagereader");
-      fs::remove(prefix / "share" / "pagereader" / c.replaced);
-      if (!c.contents.empty())
-        std::ofstream(prefix / "share" / "pagereader" / c.replaced) << c.contents;
+      fs::create_directories(copiedModels.parent_path());
+      fs::copy(models, copiedModels);
+      fs::remove(copiedModels / c.replaced);
+      if (!c.contents.empty()) std::ofstream(copiedModels / c.replaced) << c.contents;
     }
     const ProgramRun run = pagereader({"--image", image}, (prefix / "bin" / "pagereader").string());
     EXPECT_EQ(run.exitStatus, 1);

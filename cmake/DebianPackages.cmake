@@ -1,0 +1,32 @@
+# Debian packages, built with `cpack` in the build tree: one package per program, since the two
+# share nothing and each pulls in a large toolkit of its own (Qt for installwarden, OpenCV for
+# pagereader), and a development package for applications built against the host library.
+# Run-time dependencies are computed from the binaries by dpkg-shlibdeps.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_CONTACT "installwarden and pagereader maintainers <maintainers@localhost>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL installwarden pagereader)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+set(CPACK_DEBIAN_INSTALLWARDEN_PACKAGE_NAME installwarden)
+set(CPACK_DEBIAN_INSTALLWARDEN_PACKAGE_SECTION utils)
+set(CPACK_COMPONENT_INSTALLWARDEN_DESCRIPTION
+  "update assistant for desktop applications\n\
+installwarden guards one update of a desktop application while the installer job installs it:\n\
+a small progress window, the host's commands through files in a folder of its choice, and a\n\
+probe that tells whether an update is under way.")
+
+set(CPACK_DEBIAN_PAGEREADER_PACKAGE_NAME pagereader)
+set(CPACK_DEBIAN_PAGEREADER_PACKAGE_SECTION graphics)
+set(CPACK_COMPONENT_PAGEREADER_DESCRIPTION
+  "reads the text lines of a screenshot as JSON\n\
+pagereader recognises Simplified Chinese, Traditional Chinese and English text in one image\n\
+file and prints each line with its box and confidence as one JSON object. The text models\n\
+come with the package.")
+
+include(CPack)
