@@ -14,8 +14,17 @@ struct LineReading {
   float confidence = 0;  ///< mean probability of its characters, 0 to 1
 };
 
-/// The text of a decoded line: its characters in order, runs of spaces as one.
+/// Where the line's crop holds ink, column by column, and how its steps map onto the columns.
+struct InkGaps {
+  std::vector<bool> inkColumns;
+  double columnsPerStep = 0;
+  double wordGap = 0;  ///< the narrowest blank run, in columns, that separates two words
+};
+
+/// The text of a decoded line: its characters in order, runs of spaces as one. The recogniser
+/// writes the spaces between Latin words, but rarely the one between a Chinese and a Latin word;
+/// with `gaps`, such a pair gets a space when the crop has a word-wide blank between them.
 LineReading lineText(const std::vector<DecodedCharacter>& characters,
-                     const CharacterClasses& classes);
+                     const CharacterClasses& classes, const InkGaps* gaps = nullptr);
 
 }  // namespace pagereader

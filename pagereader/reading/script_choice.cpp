@@ -42,7 +42,8 @@ std::vector<std::string> oneScriptPerPage(std::vector<std::string> lines, Chines
   }
   if (page.traditional <= page.simplified) return lines;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const bool deliberatelySimplified = perLine[i].traditional == 0 && perLine[i].simplified > 0;
+    // One Simplified form is as likely a slip of the recogniser, which prefers them.
+    const bool deliberatelySimplified = perLine[i].traditional == 0 && perLine[i].simplified >= 2;
     if (!deliberatelySimplified) lines[i] = scripts.toTraditional(lines[i]);
   }
   return lines;

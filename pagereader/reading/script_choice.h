@@ -20,8 +20,8 @@ class ChineseScripts {
 /// Traditional screen it writes Simplified forms where it has no Traditional one. When the page's
 /// recognised text is mostly Traditional, its lines are written in Traditional, except a line
 /// that shows it is deliberately Simplified (a language picker's "简体中文"): no Traditional
-/// character in it, and Simplified ones whose Traditional forms the recogniser could have
-/// written had the screen shown them. A mostly Simplified page is left as it was read.
+/// character in it, and at least two Simplified ones whose Traditional forms the recogniser
+/// could have written had the screen shown them. A mostly Simplified page is left as it was read.
 std::vector<std::string> oneScriptPerPage(std::vector<std::string> lines, ChineseScripts& scripts,
                                           const CharacterClasses& known);
 

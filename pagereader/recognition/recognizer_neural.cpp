@@ -36,7 +36,7 @@ constexpr double kSmallestCore = 3;  ///< pixels of the detector's input
 constexpr double kSmallestLine = 5;  ///< once expanded
 constexpr std::size_t kMostRegions = 1000;
 // A character the recogniser gives to the blank but names with this probability is read.
-constexpr float kHesitantFloor = 0.2f;
+constexpr float kHesitantFloor = 0.1f;
 
 Recognition failure(std::string description) { return Recognition{{}, std::move(description)}; }
 
@@ -131,6 +131,23 @@ EngineLine placedLine(const LineCrop& crop, const LineReading& reading) {
   return line;
 }
 
+// A blank run this fraction of the ink's height wide separates two words.
+constexpr double kWordGap = 0.2;
+
+InkGaps inkGaps(const cv::Mat& bgr, int inputWidth) {
+  cv::Mat grey;
+  cv::cvtColor(bgr, grey, cv::COLOR_BGR2GRAY);
+  const std::span<const std::uint8_t> pixels{grey.ptr<std::uint8_t>(), grey.total()};
+  const std::optional<InkExtent> ink = inkExtent(pixels, grey.cols, grey.rows);
+  InkGaps gaps;
+  gaps.inkColumns = inkColumns(pixels, grey.cols, grey.rows);
+  // One output step covers 8 input columns.
+  gaps.columnsPerStep = 8.0 * grey.cols / inputWidth;
+  gaps.wordGap =
+      ink ? std::max(2.0, kWordGap * (ink->bottom - ink->top)) : static_cast<double>(grey.cols) + 1;
+  return gaps;
+}
+
 // Reads every crop, `workers` at a time, widest first.
 std::vector<LineReading> readLines(TextNetworks& networks, const std::vector<LineCrop>& crops,
                                    unsigned workers) {
@@ -157,7 +174,8 @@ std::vector<LineReading> readLines(TextNetworks& networks, const std::vector<Lin
         const auto characters =
             decodeGreedy({rows.ptr<float>(), rows.total()}, static_cast<std::size_t>(rows.rows),
                          static_cast<std::size_t>(rows.cols), hesitant);
-        readings[i] = lineText(characters, classes);
+        const InkGaps gaps = inkGaps(crops[i].bgr, widths[i]);
+        readings[i] = lineText(characters, classes, &gaps);
       }
     } catch (...) {
       const std::lock_guard lock(problemMutex);

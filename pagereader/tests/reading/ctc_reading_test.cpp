@@ -71,6 +71,22 @@ TEST(CtcReading, ReadsAHesitantIdeographOnlyAboveTheFloorAndNotBesideItself) {
   EXPECT_EQ(read({{3}, {0, 0.7f, 3, 0.25f}, {3}}, hesitant), "软软");  // keeps a doubled one
 }
 
+TEST(CtcReading, AChineseAndALatinWordGetASpaceWhereTheInkHasAWordGap) {
+  // Steps 0 and 2 hold "软" and "a"; each step covers 10 columns, the gap test runs between the
+  // characters' centres (columns 5 to 25).
+  const std::vector<float> rows = table({{3}, {0}, {1}, {0}, {2}});
+  const auto characters = decodeGreedy(rows, 5, kClasses.size());
+  const auto withInk = [&](std::size_t blankFrom, std::size_t blankTo) {
+    InkGaps gaps{std::vector<bool>(50, true), 10, 6};
+    for (std::size_t c = blankFrom; c < blankTo; ++c) gaps.inkColumns[c] = false;
+    return lineText(characters, kClasses, &gaps).text;
+  };
+  EXPECT_EQ(withInk(12, 18), "软 ab");  // a word gap between the ideograph and the letter
+  EXPECT_EQ(withInk(12, 17), "软ab");   // narrower than a word gap
+  EXPECT_EQ(withInk(30, 40), "软ab");   // a gap between two letters is the recogniser's call
+  EXPECT_EQ(lineText(characters, kClasses).text, "软ab");
+}
+
 TEST(CtcReading, ConfidenceIsTheMeanOfTheCharactersWithoutSpaces) {
   const std::vector<float> rows = table({{1, 0.9f}, {4, 0.6f}, {2, 0.7f}});
   const LineReading reading = lineText(decodeGreedy(rows, 3, kClasses.size()), kClasses);

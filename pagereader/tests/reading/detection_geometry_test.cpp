@@ -118,7 +118,11 @@ TEST(InkExtent, FindsTheInkWhateverTheBackground) {
     EXPECT_EQ(extent->bottom, 3);
   }
   EXPECT_FALSE(inkExtent(std::vector<std::uint8_t>(24, 128), 6, 4));  // flat
-  EXPECT_FALSE(inkExtent(std::vector<std::uint8_t>(3, 0), 6, 4));     // too few pixels
+  std::vector<std::uint8_t> strokes(24, 255);
+  strokes[7] = strokes[10] = 0;  // row 1, columns 1 and 4
+  EXPECT_EQ(inkColumns(strokes, 6, 4), (std::vector<bool>{false, true, false, false, true, false}));
+  EXPECT_EQ(inkColumns(std::vector<std::uint8_t>(24, 128), 6, 4), std::vector<bool>(6, false));
+  EXPECT_FALSE(inkExtent(std::vector<std::uint8_t>(3, 0), 6, 4));  // too few pixels
 }
 
 }  // namespace

@@ -48,8 +48,8 @@ TEST(ScriptChoice, ATraditionalPageIsWrittenInTraditionalButADeliberateSimplifie
   };
   const Case cases[] = {
       {"mostly Traditional: Simplified forms the recogniser had to use become Traditional",
-       {"软體更新", "請启动", "設定"},
-       {"軟體更新", "請啟动", "設定"}},
+       {"软體更新", "請启动", "设定", "請更新"},
+       {"軟體更新", "請啟动", "設定", "請更新"}},
       {"the language picker on a Traditional screen keeps its Simplified entry",
        {"软體更新", "請設定", "简体中文"},
        {"軟體更新", "請設定", "简体中文"}},
