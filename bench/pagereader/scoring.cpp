@@ -22,6 +22,22 @@ std::size_t levenshtein(const Sequence& from, const Sequence& to) {
   return previous[to.size()];
 }
 
+// Edits from `wanted` to the closest run of consecutive words of `text`: what else a line holds
+// (a neighbour that a reader joined to it) costs nothing.
+std::size_t bestWindowDistance(const std::vector<std::u32string>& wanted,
+                               const std::vector<std::u32string>& text) {
+  std::vector<std::size_t> previous(text.size() + 1, 0), current(text.size() + 1);
+  for (std::size_t i = 1; i <= wanted.size(); ++i) {
+    current[0] = i;
+    for (std::size_t j = 1; j <= text.size(); ++j) {
+      const std::size_t substitution = previous[j - 1] + (wanted[i - 1] == text[j - 1] ? 0 : 1);
+      current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+    }
+    std::swap(previous, current);
+  }
+  return *std::min_element(previous.begin(), previous.end());
+}
+
 char32_t folded(char32_t c) { return c >= 0xFF01 && c <= 0xFF5E ? c - 0xFEE0 : c; }
 
 bool isSpace(char32_t c) {
@@ -110,32 +126,21 @@ bool isEnglishLine(std::string_view utf8) {
 }
 
 ImageScore scoreWords(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output) {
-  std::vector<ScoredLine> english, readInTheirPlace;
-  for (const ScoredLine& line : truth) {
-    if (isEnglishLine(line.text)) english.push_back(line);
-  }
-  for (const ScoredLine& line : output) {
-    const ScoredLine* best = nullptr;
-    double bestOverlap = 0;
-    for (const ScoredLine& t : truth) {
-      const double o = overlap(line, t);
-      if (o > bestOverlap) {
-        bestOverlap = o;
-        best = &t;
-      }
-    }
-    if (best && isEnglishLine(best->text)) readInTheirPlace.push_back(line);
-  }
-  std::vector<std::u32string> expected, got;
-  for (const ScoredLine& line : readingOrder(english)) {
-    for (auto& word : wordsOf(line.text)) expected.push_back(std::move(word));
-  }
-  for (const ScoredLine& line : readingOrder(readInTheirPlace)) {
-    for (auto& word : wordsOf(line.text)) got.push_back(std::move(word));
-  }
   ImageScore score;
-  score.truthWords = expected.size();
-  score.wordEdits = levenshtein(expected, got);
+  for (const ScoredLine& line : truth) {
+    if (!isEnglishLine(line.text)) continue;
+    std::vector<ScoredLine> overlapping;
+    for (const ScoredLine& o : output) {
+      if (overlap(line, o) > 0) overlapping.push_back(o);
+    }
+    std::vector<std::u32string> read;
+    for (const ScoredLine& o : readingOrder(overlapping)) {
+      for (auto& word : wordsOf(o.text)) read.push_back(std::move(word));
+    }
+    const std::vector<std::u32string> expected = wordsOf(line.text);
+    score.truthWords += expected.size();
+    score.wordEdits += bestWindowDistance(expected, read);
+  }
   return score;
 }
 

@@ -41,9 +41,10 @@ std::vector<std::u32string> wordsOf(std::string_view utf8);
 /// A line of Latin letters and no Chinese character: word error is measured on these.
 bool isEnglishLine(std::string_view utf8);
 
-/// Word edits from the English truth lines to the output lines that stand in their place: each
-/// output line belongs to the truth line its box overlaps most, and both sides are read in
-/// reading order. A line whose spaces were dropped costs all of its words.
+/// Word edits on the English truth lines: each is compared with the closest run of words in
+/// the output lines its box overlaps (read in reading order), so a neighbour joined to it costs
+/// nothing, while a line whose spaces were dropped costs all of its words and a line not read
+/// costs every word.
 ImageScore scoreWords(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);
 
 /// Scores `output` against `truth`: the edits between both in reading order, how many truth
