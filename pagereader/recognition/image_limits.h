@@ -22,6 +22,17 @@ struct ImageLimits {
   /// Each scan of a JPEG is another pass over the whole image; encoders write about ten (the
   /// common progressive script has ten for colour, six for grey).
   std::size_t maxJpegScans = 100;
+  /// A JPEG 2000 decoder sets up every tile's coding parameters at once (some kilobytes each),
+  /// a structure for every code-block (about 250 bytes) and precinct of a tile, progression
+  /// tables of one slot per layer, resolution, component and precinct, and an index entry per
+  /// marker segment. Encoders use one tile or tiles of hundreds of pixels, code-blocks of 32 or
+  /// 64 pixels a side, a few dozen layers at most, and no more levels than halve the image to a
+  /// pixel.
+  std::uint64_t maxJp2Tiles = 4096;
+  int maxJp2DecompositionLevels = 15;
+  std::uint64_t maxJp2CodeBlocks = 1 << 19;
+  std::uint64_t maxJp2PacketSlots = 1 << 22;
+  std::uint64_t maxJp2Markers = 1 << 17;
 };
 
 /// True when an image of `width` x `height` pixels may be decoded under `limits`.

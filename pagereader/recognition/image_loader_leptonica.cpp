@@ -2,10 +2,12 @@
 
 #include <leptonica/allheaders.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "os/files.h"
+#include "recognition/jp2_codestream.h"
 #include "recognition/jpeg_scans.h"
 #include "recognition/tiff_orientation.h"
 
@@ -91,9 +93,16 @@ std::optional<Header> readHeader(std::span<const unsigned char> bytes, l_int32 f
     case IFF_PNM:
       failed = readHeaderMemPnm(data, size, &w, &h, &unused, &unused, &bps, &spp);
       break;
-    case IFF_JP2:
-      failed = readHeaderMemJp2k(data, size, &w, &h, &bps, &spp, nullptr);
-      break;
+    case IFF_JP2: {
+      // The codestream decides what is decoded, not the box Leptonica takes the size from.
+      const std::optional<Jp2Outline> outline = jp2Outline(bytes, limits);
+      if (!outline || readHeaderMemJp2k(data, size, &w, &h, &bps, &spp, nullptr) != 0) {
+        return std::nullopt;
+      }
+      return Header{outline->width, outline->height,
+                    static_cast<std::uint64_t>(outline->width * outline->height),
+                    std::max(bps, outline->maxPrecision), outline->components};
+    }
     case IFF_WEBP:
       failed = readHeaderMemWebP(data, size, &w, &h, &spp);
       break;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdio>  // the JPEG library's header needs FILE
 #include <cstdlib>
+#include <stdexcept>
 
 #include <jpeglib.h>
+#include <leptonica/allheaders.h>
 
 namespace pagereader::hostile {
 namespace {
@@ -180,6 +182,166 @@ Bytes tiff(const TiffPicture& picture) {
   std::copy(field.bytes().begin(), field.bytes().end(),
             bytes.begin() + static_cast<std::ptrdiff_t>(firstDirectoryAt));
   return bytes;
+}
+
+namespace {
+
+void putBigEndian(Bytes& bytes, std::uint64_t value, int width) {
+  for (int i = width - 1; i >= 0; --i)
+    bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+std::uint64_t bigEndianAt(const Bytes& bytes, std::size_t at, int width) {
+  std::uint64_t value = 0;
+  for (int i = 0; i < width; ++i) value = value << 8 | bytes[at + static_cast<std::size_t>(i)];
+  return value;
+}
+
+Bytes segment(std::uint16_t marker, const Bytes& body) {
+  Bytes bytes;
+  putBigEndian(bytes, marker, 2);
+  putBigEndian(bytes, body.size() + 2, 2);
+  append(bytes, body);
+  return bytes;
+}
+
+// The coding parameters after the code-block size: style and wavelet, as encoded.
+struct EncodedStyle {
+  Bytes head;  ///< COD: style flags, progression, layers, transform
+  int levels = 0;
+  int blockWidth = 0, blockHeight = 0;
+  Bytes tail;  ///< code-block style and wavelet
+};
+
+Bytes styleBody(const EncodedStyle& encoded, const Jp2Coding& coding, int blockExponent,
+                bool component) {
+  Bytes body;
+  if (component) {
+    body = {0, static_cast<unsigned char>(coding.precinctExponent ? 1 : 0)};
+  } else {
+    body = encoded.head;
+    body[0] = static_cast<unsigned char>((body[0] & ~1) | (coding.precinctExponent ? 1 : 0));
+    if (coding.layers) {
+      body[2] = static_cast<unsigned char>(coding.layers >> 8);
+      body[3] = static_cast<unsigned char>(coding.layers);
+    }
+  }
+  const int levels = coding.levels >= 0 ? coding.levels : encoded.levels;
+  body.push_back(static_cast<unsigned char>(levels));
+  body.push_back(
+      static_cast<unsigned char>(blockExponent ? blockExponent - 2 : encoded.blockWidth));
+  body.push_back(
+      static_cast<unsigned char>(blockExponent ? blockExponent - 2 : encoded.blockHeight));
+  append(body, encoded.tail);
+  for (int r = 0; coding.precinctExponent && r <= levels; ++r) {
+    body.push_back(static_cast<unsigned char>(coding.precinctExponent * 17));
+  }
+  return body;
+}
+
+}  // namespace
+
+Bytes jp2(const Jp2Coding& coding) {
+  Pix* pix = pixCreate(37, 23, 8);
+  pixSetAll(pix);
+  l_uint8* data = nullptr;
+  size_t size = 0;
+  const bool failed = pixWriteMemJp2k(&data, &size, pix, 34, 0, 0, 0) != 0;
+  pixDestroy(&pix);
+  if (failed) throw std::runtime_error("Leptonica wrote no JPEG 2000");
+  const Bytes file(data, data + size);
+  lept_free(data);
+
+  // Boxes before the codestream, with the image header's offset; then the codestream.
+  std::size_t at = 0;
+  std::size_t imageHeader = 0;
+  Bytes boxes;
+  while (bigEndianAt(file, at + 4, 4) != 0x6A703263) {  // "jp2c"
+    const std::size_t length = bigEndianAt(file, at, 4);
+    for (std::size_t i = at; i + 4 <= at + length; ++i) {
+      if (bigEndianAt(file, i, 4) == 0x69686472) imageHeader = i + 4 - at + boxes.size();  // "ihdr"
+    }
+    boxes.insert(boxes.end(), file.begin() + static_cast<std::ptrdiff_t>(at),
+                 file.begin() + static_cast<std::ptrdiff_t>(at + length));
+    at += length;
+  }
+  const Bytes codestream(file.begin() + static_cast<std::ptrdiff_t>(at + 8), file.end());
+
+  // The main header's segments, then the tile-part and what follows it.
+  at = 2;
+  std::uint32_t width = 0, height = 0;
+  EncodedStyle encoded;
+  Bytes otherSegments;
+  while (bigEndianAt(codestream, at, 2) != 0xFF90) {
+    const std::uint16_t marker = static_cast<std::uint16_t>(bigEndianAt(codestream, at, 2));
+    const std::size_t length = bigEndianAt(codestream, at + 2, 2);
+    const std::size_t body = at + 4;
+    if (marker == 0xFF51) {
+      width = static_cast<std::uint32_t>(bigEndianAt(codestream, body + 2, 4));
+      height = static_cast<std::uint32_t>(bigEndianAt(codestream, body + 6, 4));
+    } else if (marker == 0xFF52) {
+      encoded.head.assign(codestream.begin() + static_cast<std::ptrdiff_t>(body),
+                          codestream.begin() + static_cast<std::ptrdiff_t>(body + 5));
+      encoded.levels = codestream[body + 5];
+      encoded.blockWidth = codestream[body + 6];
+      encoded.blockHeight = codestream[body + 7];
+      encoded.tail = {codestream[body + 8], codestream[body + 9]};
+    } else {
+      otherSegments.insert(otherSegments.end(),
+                           codestream.begin() + static_cast<std::ptrdiff_t>(at),
+                           codestream.begin() + static_cast<std::ptrdiff_t>(at + 2 + length));
+    }
+    at += 2 + length;
+  }
+  Bytes tilePart(codestream.begin() + static_cast<std::ptrdiff_t>(at), codestream.end());
+  if (coding.tilePartCodeBlockExponent) {
+    const Bytes cod =
+        segment(0xFF52, styleBody(encoded, coding, coding.tilePartCodeBlockExponent, false));
+    tilePart.insert(tilePart.begin() + 12, cod.begin(), cod.end());
+    const std::uint64_t partLength = bigEndianAt(tilePart, 6, 4) + cod.size();
+    for (int i = 0; i < 4; ++i)
+      tilePart[6 + static_cast<std::size_t>(i)] =
+          static_cast<unsigned char>(partLength >> (24 - 8 * i));
+  }
+
+  if (coding.width) width = coding.width;
+  if (coding.height) height = coding.height;
+  Bytes siz;
+  putBigEndian(siz, 0, 2);
+  for (std::uint32_t value : {width, height, 0u, 0u, coding.tileWidth ? coding.tileWidth : width,
+                              coding.tileHeight ? coding.tileHeight : height, 0u, 0u}) {
+    putBigEndian(siz, value, 4);
+  }
+  putBigEndian(siz, coding.subsampling.size(), 2);
+  for (int factor : coding.subsampling) {
+    siz.insert(siz.end(),
+               {7, static_cast<unsigned char>(factor), static_cast<unsigned char>(factor)});
+  }
+  Bytes rebuilt = {0xFF, 0x4F};
+  append(rebuilt, segment(0xFF51, siz));
+  append(rebuilt, segment(0xFF52, styleBody(encoded, coding, coding.codeBlockExponent, false)));
+  if (coding.componentCodeBlockExponent) {
+    append(rebuilt,
+           segment(0xFF53, styleBody(encoded, coding, coding.componentCodeBlockExponent, true)));
+  }
+  append(rebuilt, otherSegments);
+  for (std::size_t i = 0; i < coding.comments; ++i) append(rebuilt, segment(0xFF64, {0, 1}));
+  if (coding.unknownMarker) append(rebuilt, segment(coding.unknownMarker, {0, 0}));
+  append(rebuilt, tilePart);
+  if (coding.bareCodestream) return rebuilt;
+
+  Bytes header = boxes;
+  for (int i = 0; i < 4; ++i) {
+    header[imageHeader + static_cast<std::size_t>(i)] =
+        static_cast<unsigned char>(height >> (24 - 8 * i));
+    header[imageHeader + 4 + static_cast<std::size_t>(i)] =
+        static_cast<unsigned char>(width >> (24 - 8 * i));
+  }
+  header[imageHeader + 9] = static_cast<unsigned char>(coding.subsampling.size());
+  putBigEndian(header, rebuilt.size() + 8, 4);
+  append(header, {'j', 'p', '2', 'c'});
+  append(header, rebuilt);
+  return header;
 }
 
 }  // namespace pagereader::hostile

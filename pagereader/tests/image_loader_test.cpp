@@ -214,6 +214,50 @@ TEST_F(ImageLoaderTest, TiffsAreReadAsStoredWhateverTheirOrientationTag) {
   }
 }
 
+TEST_F(ImageLoaderTest, Jpeg2000WorkIsBoundedBeforeDecoding) {
+  using hostile::Jp2Coding;
+  struct Case {
+    const char* name;
+    Jp2Coding coding;
+    void (*tighten)(ImageLimits&);
+    bool decoded;
+  };
+  const auto coding = [](auto change) {
+    Jp2Coding result;
+    change(result);
+    return result;
+  };
+  const auto keep = [](ImageLimits&) {};
+  const Case cases[] = {
+      {"as encoded", {}, keep, true},
+      {"three tiles, three allowed", coding([](Jp2Coding& c) { c.width = 111, c.tileWidth = 37; }),
+       [](ImageLimits& l) { l.maxJp2Tiles = 3; }, true},
+      {"four tiles, three allowed", coding([](Jp2Coding& c) {
+         c.width = 74, c.height = 46, c.tileWidth = 37, c.tileHeight = 23;
+       }),
+       [](ImageLimits& l) { l.maxJp2Tiles = 3; }, false},
+      {"more code-blocks than allowed", coding([](Jp2Coding& c) { c.codeBlockExponent = 2; }),
+       [](ImageLimits& l) { l.maxJp2CodeBlocks = 20; }, false},
+      {"more levels than allowed",
+       {},
+       [](ImageLimits& l) { l.maxJp2DecompositionLevels = 2; },
+       false},
+      {"more packet slots than allowed", coding([](Jp2Coding& c) { c.layers = 50; }),
+       [](ImageLimits& l) { l.maxJp2PacketSlots = 100; }, false},
+      {"more marker segments than allowed", coding([](Jp2Coding& c) { c.comments = 20; }),
+       [](ImageLimits& l) { l.maxJp2Markers = 20; }, false},
+      {"components sampled below the grid", coding([](Jp2Coding& c) {
+         c.width = c.height = 64, c.subsampling = {1, 4, 4};
+       }),
+       keep, false},
+  };
+  for (const Case& c : cases) {
+    ImageLimits tightened = limits;
+    c.tighten(tightened);
+    EXPECT_EQ(decodeFirstImage(hostile::jp2(c.coding), tightened) != nullptr, c.decoded) << c.name;
+  }
+}
+
 TEST_F(ImageLoaderTest, TheLimitsDecideBeforeDecoding) {
   const Bytes png = encoded(100, 100, IFF_PNG);
   EXPECT_TRUE(decodeFirstImage(png, limits));
