@@ -17,6 +17,12 @@ constexpr int kWidth = 480;
 constexpr int kHeight = 250;
 constexpr int kSideMargin = 32;
 constexpr int kSpacing = 14;
+// Font sizes in logical pixels, so they scale with the display as the margins do.
+constexpr int kHeadingPixelSize = 20;
+constexpr int kDetailPixelSize = 14;
+constexpr int kHintPixelSize = 13;
+// The hint is secondary text: the label colour at half opacity.
+constexpr float kHintOpacity = 0.5f;
 
 QString toQString(const std::string& text) { return QString::fromStdString(text); }
 
@@ -95,12 +101,12 @@ UpdateWindow::UpdateWindow(const UpdateRequest& request) : messages_(request.mes
   centreOnScreen(*panel);
   panel->setAccessibleName(toQString(messageFor(messages_, "updateTitle")));
 
-  heading_ = makeLabel("heading", 20, QFont::DemiBold, false);
-  detail_ = makeLabel("detail", 14, QFont::Normal, true);
-  hint_ = makeLabel("hint", 13, QFont::Normal, true);
+  heading_ = makeLabel("heading", kHeadingPixelSize, QFont::DemiBold, false);
+  detail_ = makeLabel("detail", kDetailPixelSize, QFont::Normal, true);
+  hint_ = makeLabel("hint", kHintPixelSize, QFont::Normal, true);
   QPalette hintPalette = hint_->palette();
   QColor secondary = hintPalette.color(QPalette::WindowText);
-  secondary.setAlphaF(0.5f);
+  secondary.setAlphaF(kHintOpacity);
   hintPalette.setColor(QPalette::WindowText, secondary);
   hint_->setPalette(hintPalette);
 
