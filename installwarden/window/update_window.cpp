@@ -4,11 +4,12 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include "window/busy_bar.h"
 
 namespace installwarden {
 namespace {
@@ -82,15 +83,6 @@ QString literalButtonTitle(const std::string& text) {
   return toQString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
-void setAnimating(QProgressBar& bar, bool animating) {
-  if (animating) {
-    bar.setRange(0, 0);  // busy: the style animates it
-  } else {
-    bar.setRange(0, 1);
-    bar.setValue(0);
-  }
-}
-
 }  // namespace
 
 UpdateWindow::UpdateWindow(const UpdateRequest& request) : messages_(request.messages) {
@@ -113,11 +105,11 @@ UpdateWindow::UpdateWindow(const UpdateRequest& request) : messages_(request.mes
   heading_->setText(toQString(messageFor(messages_, "updateTitle")));
   hint_->setText(toQString(messageFor(messages_, "updateHint")));
 
-  progress_ = new QProgressBar;
+  progress_ = new BusyBar;
   progress_->setObjectName("progress");
   progress_->setTextVisible(false);
   progress_->setAccessibleName(toQString(messageFor(messages_, "updateTitle")));
-  setAnimating(*progress_, false);
+  progress_->setBusy(false);
 
   openButton_ = new QPushButton;
   openButton_->setObjectName("openButton");
@@ -173,7 +165,7 @@ void UpdateWindow::update(Phase phase, bool slow) {
   hint_->setHidden(state.failed);
   openButton_->setHidden(!state.failed);
   progress_->setHidden(state.failed);
-  setAnimating(*progress_, !state.failed);
+  progress_->setBusy(!state.failed);
 }
 
 void UpdateWindow::openApplication() {

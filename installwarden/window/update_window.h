@@ -9,11 +9,12 @@
 #include "window/window_text.h"
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QWidget;
 
 namespace installwarden {
+
+class BusyBar;
 
 /// The assistant's only window: a fixed 480 x 250 panel with a heading, a detail line, an
 /// indeterminate progress bar, a hint and, after a failure, a button that reopens the
@@ -50,7 +51,7 @@ class UpdateWindow final : public WindowPort {
   // Owned by `window_`'s widget tree.
   QLabel* heading_ = nullptr;
   QLabel* detail_ = nullptr;
-  QProgressBar* progress_ = nullptr;
+  BusyBar* progress_ = nullptr;
   QLabel* hint_ = nullptr;
   QPushButton* openButton_ = nullptr;
 };
