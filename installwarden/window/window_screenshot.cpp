@@ -1,11 +1,15 @@
 // Renders the update window in its normal and failed states to PNG files, headless, so a person
-// can look at it without a display: window-screenshot <output directory>
+// can look at it without a display: window-screenshot [--scale <factor>] <output directory>
+// A scale other than 1 renders it as a display scaled by that factor shows it, into files named
+// with an "@<factor>x" suffix.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
 #include <QWidget>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "update_state/update_request.h"
@@ -45,14 +49,27 @@ bool render(installwarden::UpdateWindow& window, installwarden::Phase phase, con
   return true;
 }
 
+int usage() {
+  std::fprintf(stderr,
+               "usage: window-screenshot [--scale <factor from 1 to 4>] <output directory>\n");
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: window-screenshot <output directory>\n");
-    return 2;
+  double scale = 1;
+  if (argc == 4 && std::strcmp(argv[1], "--scale") == 0) {
+    char* end = nullptr;
+    scale = std::strtod(argv[2], &end);
+    if (end == argv[2] || *end != '\0' || !(scale >= 1 && scale <= 4)) return usage();
+  } else if (argc != 2) {
+    return usage();
   }
-  const QString outputDirectory = QString::fromLocal8Bit(argv[1]);
+  const QString outputDirectory = QString::fromLocal8Bit(argv[argc - 1]);
+  const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+  // Always set, so that a scale inherited from the environment cannot hide behind the names.
+  qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
 
   char platformFlag[] = "-platform";
   char platformName[] = "offscreen";
@@ -61,15 +78,15 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, qtArgv);
 
   if (!QDir().mkpath(outputDirectory)) {
-    std::fprintf(stderr, "window-screenshot: cannot create %s\n", argv[1]);
+    std::fprintf(stderr, "window-screenshot: cannot create %s\n", argv[argc - 1]);
     return 1;
   }
   installwarden::UpdateWindow window(sampleRequest());
   window.bringForward();
   const QDir directory(outputDirectory);
   const bool normal = render(window, installwarden::Phase::kInstalling,
-                             directory.filePath("update-window-normal.png"));
-  const bool failed =
-      render(window, installwarden::Phase::kFailed, directory.filePath("update-window-failed.png"));
+                             directory.filePath("update-window-normal" + suffix + ".png"));
+  const bool failed = render(window, installwarden::Phase::kFailed,
+                             directory.filePath("update-window-failed" + suffix + ".png"));
   return normal && failed ? 0 : 1;
 }
