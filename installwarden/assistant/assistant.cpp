@@ -45,8 +45,8 @@ void Assistant::publish() {
   status.retries = retries_;
   status.logPosition = logPosition_;
   status.reopenDetected = reopenDetected_;
-  if (const auto failure = statusWriter_.write(encodeStatus(status))) {
-    env_.log.line("Installwarden could not save its status: " + *failure);
+  if (const auto written = statusWriter_.write(encodeStatus(status)); !written) {
+    env_.log.line("Installwarden could not save its status: " + written.reason());
   }
 }
 
@@ -74,8 +74,8 @@ void Assistant::reopen() {
   }
   if (!installedVersion(request_.appPath)) return;
   env_.workspace.openApplication(
-      request_.appPath, [weak = weak_from_this()](std::optional<std::string> error) {
-        if (error) return;  // the window keeps its failed state; the user may try again
+      request_.appPath, [weak = weak_from_this()](common::Result<void> opened) {
+        if (!opened) return;  // the window keeps its failed state; the user may try again
         const auto self = weak.lock();
         if (!self || self->ended_) return;
         self->end(Phase::kCancelled);

@@ -222,7 +222,7 @@ TEST_F(ReopenTest, OpensWhateverVersionIsOnDiskAndEndsCancelledOnSuccess) {
   EXPECT_EQ(phaseName(assistant->phase()),
             "failed");  // nothing changes until the completion arrives
 
-  workspace.complete(std::nullopt);
+  workspace.complete();
   EXPECT_EQ(phaseName(assistant->phase()), "cancelled");
   EXPECT_EQ(application.terminations, 1);
   EXPECT_EQ(phaseAtTermination, "cancelled");
@@ -232,7 +232,7 @@ TEST_F(ReopenTest, FailedOpenChangesNothingAndMayBeRetried) {
   const auto assistant = failedAssistant();
   const auto eventsBefore = window.events;
   assistant->reopen();
-  workspace.complete("The application could not be started");
+  workspace.complete(common::Failure{"The application could not be started"});
   EXPECT_EQ(phaseName(assistant->phase()), "failed");
   EXPECT_EQ(publishedPhase(), "failed");
   EXPECT_EQ(window.events, eventsBefore);
@@ -240,7 +240,7 @@ TEST_F(ReopenTest, FailedOpenChangesNothingAndMayBeRetried) {
 
   assistant->reopen();
   EXPECT_EQ(workspace.opened.size(), 2u);
-  workspace.complete(std::nullopt);
+  workspace.complete();
   EXPECT_EQ(application.terminations, 1);
 }
 
@@ -249,15 +249,15 @@ TEST_F(ReopenTest, CompletionAfterTheAssistantIsGoneOrHasEndedDoesNothing) {
     const auto assistant = failedAssistant();
     assistant->reopen();
   }
-  workspace.complete(std::nullopt);
+  workspace.complete();
   EXPECT_EQ(application.terminations, 0);
   EXPECT_EQ(publishedPhase(), "failed");
 
   const auto assistant = start();
   assistant->reopen();
   assistant->reopen();
-  workspace.complete(std::nullopt);
-  workspace.complete(std::nullopt);  // the process is already ending
+  workspace.complete();
+  workspace.complete();  // the process is already ending
   EXPECT_EQ(application.terminations, 1);
 }
 

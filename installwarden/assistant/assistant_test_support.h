@@ -72,20 +72,20 @@ class FakeWorkspace final : public Workspace {
  public:
   std::vector<std::string> runningBundlePaths() override { return running; }
   void openApplication(const std::string& appPath,
-                       std::function<void(std::optional<std::string>)> completion) override {
+                       std::function<void(common::Result<void>)> completion) override {
     opened.push_back(appPath);
     completions.push_back(std::move(completion));
   }
   /// Delivers the oldest pending completion, as the main loop would later.
-  void complete(std::optional<std::string> error) {
+  void complete(common::Result<void> outcome = common::done()) {
     auto completion = std::move(completions.front());
     completions.erase(completions.begin());
-    completion(std::move(error));
+    completion(std::move(outcome));
   }
 
   std::vector<std::string> running;
   std::vector<std::string> opened;
-  std::vector<std::function<void(std::optional<std::string>)>> completions;
+  std::vector<std::function<void(common::Result<void>)>> completions;
 };
 
 /// Launchctl whose answers come from a FakeLaunchctl, with a hook run before each call.

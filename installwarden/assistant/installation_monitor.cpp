@@ -60,7 +60,7 @@ bool Assistant::monitorInstallation() {
     reopenDetected_ = false;
     idleSince_.reset();
     publish();
-    if (env_.launchctl.run({"kickstart", job->target}).status != 0) {
+    if (env_.launchctl.run({"kickstart", job->target}).exitStatus != 0) {
       phase_ = Phase::kFailed;
       env_.window.bringForward();
     }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "result/result.h"
 #include "update_state/phase.h"
 
 namespace installwarden {
@@ -25,10 +26,9 @@ class Workspace {
   /// removed), in the platform's order.
   virtual std::vector<std::string> runningBundlePaths() = 0;
   /// Starts the application bundle at `appPath`. `completion` is called exactly once, later,
-  /// on the main thread, with an error description or nothing on success.
-  virtual void openApplication(
-      const std::string& appPath,
-      std::function<void(std::optional<std::string> error)> completion) = 0;
+  /// on the main thread, with the outcome.
+  virtual void openApplication(const std::string& appPath,
+                               std::function<void(common::Result<void> opened)> completion) = 0;
 };
 
 /// The progress window as the assistant drives it.

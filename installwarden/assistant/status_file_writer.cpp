@@ -7,29 +7,24 @@
 namespace installwarden {
 
 StatusFileWriter::StatusFileWriter(std::string directory, SaveFunction save)
-    : directory_(std::move(directory)), save_(std::move(save)) {
+    : path_(os::joinPath(directory, "status.json")), save_(std::move(save)) {
   if (!save_) {
-    save_ = [](const std::string& bytes, const std::string& folder, const std::string& name,
-               bool sync) -> std::optional<std::string> {
-      const auto replaced =
-          os::replaceAtomically(os::joinPath(folder, name), bytes, {.flushToDisk = sync});
-      if (replaced) return std::nullopt;
-      return replaced.reason();
+    save_ = [](const std::string& path, const std::string& bytes, bool flushToDisk) {
+      return os::replaceAtomically(path, bytes, {.mode = 0600, .flushToDisk = flushToDisk});
     };
   }
 }
 
-std::optional<std::string> StatusFileWriter::write(const std::string& bytes) {
+common::Result<void> StatusFileWriter::write(const std::string& bytes) {
   const bool changed = !lastWritten_ || *lastWritten_ != bytes;
-  auto failure = save_(bytes, directory_, "status.json", changed);
-  if (failure) {
-    // A failed save may still have replaced the file (its permissions step failed), so what
-    // the file holds is no longer known: the next write flushes again.
+  auto saved = save_(path_, bytes, changed);
+  if (!saved) {
+    // The next write flushes whatever it writes, rather than rely on what a failed save left.
     lastWritten_.reset();
   } else if (changed) {
     lastWritten_ = bytes;
   }
-  return failure;
+  return saved;
 }
 
 }  // namespace installwarden

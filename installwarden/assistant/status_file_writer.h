@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "result/result.h"
+
 namespace installwarden {
 
 /// Writes status.json in one directory. Every write replaces the file atomically; it is flushed
@@ -12,18 +14,18 @@ namespace installwarden {
 /// hit the disk each time.
 class StatusFileWriter {
  public:
-  /// Replaces the file atomically (os::replaceAtomically) or stands in for it: nothing on success,
-  /// else a description of the failure.
-  using SaveFunction = std::function<std::optional<std::string>(
-      const std::string& bytes, const std::string& directory, const std::string& name, bool sync)>;
+  /// Replaces the file at `path` with `bytes` atomically, flushing them to disk first when
+  /// asked: os::replaceAtomically, or a stand-in for tests.
+  using SaveFunction = std::function<common::Result<void>(
+      const std::string& path, const std::string& bytes, bool flushToDisk)>;
 
   explicit StatusFileWriter(std::string directory, SaveFunction save = {});
 
-  /// Saves `bytes` as "status.json"; nothing on success, else the failure's description.
-  std::optional<std::string> write(const std::string& bytes);
+  /// Saves `bytes` as "status.json"; the failure says why it could not.
+  common::Result<void> write(const std::string& bytes);
 
  private:
-  std::string directory_;
+  std::string path_;
   SaveFunction save_;
   std::optional<std::string> lastWritten_;
 };

@@ -10,20 +10,23 @@ namespace installwarden {
 namespace {
 
 struct SaveCall {
+  std::string path;
   std::string bytes;
-  std::string directory;
-  std::string name;
   bool sync;
 };
 
 TEST(StatusFileWriter, FlushesOnlyWhenTheBytesChangeSinceTheLastSuccessfulWrite) {
   std::vector<SaveCall> calls;
   std::optional<std::string> nextFailure;
-  StatusFileWriter writer("/root/dir", [&](const std::string& bytes, const std::string& directory,
-                                           const std::string& name, bool sync) {
-    calls.push_back({bytes, directory, name, sync});
-    return std::exchange(nextFailure, std::nullopt);
-  });
+  StatusFileWriter writer("/root/dir",
+                          [&](const std::string& path, const std::string& bytes,
+                              bool flushToDisk) -> common::Result<void> {
+                            calls.push_back({path, bytes, flushToDisk});
+                            if (const auto failure = std::exchange(nextFailure, std::nullopt)) {
+                              return common::Failure{*failure};
+                            }
+                            return common::done();
+                          });
 
   struct Step {
     std::string bytes;
@@ -36,17 +39,18 @@ TEST(StatusFileWriter, FlushesOnlyWhenTheBytesChangeSinceTheLastSuccessfulWrite)
       {"A", std::nullopt, false},
       {"B", std::nullopt, true},               // changed
       {"C", "No space left on device", true},  // failed
-      {"B", std::nullopt, true},               // after a failure the file's state is unknown
+      {"B", std::nullopt, true},               // after a failure the next write flushes
       {"B", std::nullopt, false},
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
     nextFailure = steps[i].failure;
-    EXPECT_EQ(writer.write(steps[i].bytes), steps[i].failure) << "step " << i;
+    const auto written = writer.write(steps[i].bytes);
+    EXPECT_EQ(written.ok(), !steps[i].failure) << "step " << i;
+    EXPECT_EQ(written.reason(), steps[i].failure.value_or("")) << "step " << i;
     ASSERT_EQ(calls.size(), i + 1);
     EXPECT_EQ(calls[i].bytes, steps[i].bytes);
     EXPECT_EQ(calls[i].sync, steps[i].expectedSync) << "step " << i;
-    EXPECT_EQ(calls[i].directory, "/root/dir");
-    EXPECT_EQ(calls[i].name, "status.json");
+    EXPECT_EQ(calls[i].path, "/root/dir/status.json");
   }
 }
 

@@ -41,11 +41,6 @@ std::string join(const Segments& segments, std::size_t count) {
   return path;
 }
 
-bool endsWithApp(std::string_view name) {
-  constexpr std::string_view kSuffix = ".app";
-  return name.size() >= kSuffix.size() && name.substr(name.size() - kSuffix.size()) == kSuffix;
-}
-
 }  // namespace
 
 std::string lexicallyNormal(std::string_view path) {
@@ -58,7 +53,7 @@ std::optional<std::string> bundlePathOfExecutable(std::string_view executablePat
   // Ancestors only: the last segment is the executable itself.
   for (std::size_t count = segments.names.size(); count > 1; --count) {
     const std::string_view directory = segments.names[count - 2];
-    if (directory != ".." && endsWithApp(directory)) return join(segments, count - 1);
+    if (directory != ".." && directory.ends_with(".app")) return join(segments, count - 1);
   }
   return std::nullopt;
 }

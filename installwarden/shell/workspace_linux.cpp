@@ -30,11 +30,13 @@ std::vector<std::string> scanRunningBundlePaths(const std::string& procRoot) {
   return bundles;
 }
 
-std::optional<std::string> startBundleExecutable(const std::string& appPath) {
+common::Result<void> startBundleExecutable(const std::string& appPath) {
   const std::string infoPath = appPath + "/Contents/Info.plist";
   const std::optional<std::string> name = bundleInfoString(appPath, "CFBundleExecutable");
-  if (!name) return "No CFBundleExecutable in " + infoPath;
-  if (!isPlainFileName(*name)) return "CFBundleExecutable is not a file name in " + infoPath;
+  if (!name) return common::Failure{"No CFBundleExecutable in " + infoPath};
+  if (!isPlainFileName(*name)) {
+    return common::Failure{"CFBundleExecutable is not a file name in " + infoPath};
+  }
 
   const std::string executable = appPath + "/Contents/MacOS/" + *name;
   os::Command command;
@@ -45,23 +47,23 @@ std::optional<std::string> startBundleExecutable(const std::string& appPath) {
   // A missing or non-executable file is an error here. The child is never waited for: it
   // belongs to the user from now on, and the assistant ends right after a successful start.
   if (const auto started = os::spawnDetached(command); !started) {
-    return "Cannot start " + executable + ": " + started.reason();
+    return common::Failure{"Cannot start " + executable + ": " + started.reason()};
   }
-  return std::nullopt;
+  return common::done();
 }
 
 std::vector<std::string> LinuxWorkspace::runningBundlePaths() {
   return scanRunningBundlePaths("/proc");
 }
 
-void LinuxWorkspace::openApplication(
-    const std::string& appPath, std::function<void(std::optional<std::string> error)> completion) {
-  std::optional<std::string> error = startBundleExecutable(appPath);
+void LinuxWorkspace::openApplication(const std::string& appPath,
+                                     std::function<void(common::Result<void> opened)> completion) {
+  common::Result<void> opened = startBundleExecutable(appPath);
   QCoreApplication* app = QCoreApplication::instance();
   if (app == nullptr || !completion) return;
   // Queued, never inside this call: the caller may not expect re-entry.
   QMetaObject::invokeMethod(
-      app, [completion = std::move(completion), error = std::move(error)] { completion(error); },
+      app, [completion = std::move(completion), opened = std::move(opened)] { completion(opened); },
       Qt::QueuedConnection);
 }
 

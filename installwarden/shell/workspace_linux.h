@@ -16,7 +16,7 @@ class LinuxWorkspace final : public Workspace {
   std::vector<std::string> runningBundlePaths() override;
   /// Starts the bundle's executable detached; the completion follows later on the main loop.
   void openApplication(const std::string& appPath,
-                       std::function<void(std::optional<std::string> error)> completion) override;
+                       std::function<void(common::Result<void> opened)> completion) override;
 };
 
 /// The bundle of every process under `procRoot` ("/proc" in production) whose "exe" link can
@@ -24,8 +24,8 @@ class LinuxWorkspace final : public Workspace {
 std::vector<std::string> scanRunningBundlePaths(const std::string& procRoot);
 
 /// Starts "<appPath>/Contents/MacOS/<CFBundleExecutable>" in a session of its own, with
-/// standard input and output on /dev/null and no arguments, and does not wait for it. Returns
-/// why it could not be started, or nothing.
-std::optional<std::string> startBundleExecutable(const std::string& appPath);
+/// standard input and output on /dev/null and no arguments, and does not wait for it. The
+/// failure says why it could not be started.
+common::Result<void> startBundleExecutable(const std::string& appPath);
 
 }  // namespace installwarden

@@ -68,7 +68,7 @@ class WorkspaceTest : public testing::Test {
 
   struct Delivery {
     int calls = 0;
-    std::optional<std::string> error;
+    common::Result<void> opened;
     bool calledDuringOpen = false;
   };
 
@@ -76,9 +76,9 @@ class WorkspaceTest : public testing::Test {
   Delivery open(const fs::path& appPath) {
     Delivery delivery;
     LinuxWorkspace workspace;
-    workspace.openApplication(appPath.string(), [&](std::optional<std::string> error) {
+    workspace.openApplication(appPath.string(), [&](common::Result<void> opened) {
       ++delivery.calls;
-      delivery.error = std::move(error);
+      delivery.opened = std::move(opened);
     });
     delivery.calledDuringOpen = delivery.calls > 0;
     QElapsedTimer clock;
@@ -163,7 +163,7 @@ TEST_F(WorkspaceTest, OpenStartsTheBundleExecutableDetachedAndReportsLater) {
 
   EXPECT_FALSE(delivery.calledDuringOpen);
   EXPECT_EQ(delivery.calls, 1);
-  EXPECT_EQ(delivery.error, std::nullopt);
+  EXPECT_TRUE(delivery.opened.ok()) << delivery.opened.reason();
 
   // The status copy is complete once its last line ("nonvoluntary_ctxt_switches") is there.
   const fs::path status = report.string() + ".status";
@@ -211,11 +211,11 @@ TEST_F(WorkspaceTest, OpenReportsEveryStartFailureLater) {
     const Delivery delivery = open(bundle);
     EXPECT_FALSE(delivery.calledDuringOpen);
     EXPECT_EQ(delivery.calls, 1);
-    EXPECT_TRUE(delivery.error.has_value());
+    EXPECT_FALSE(delivery.opened.ok());
   }
   const Delivery nowhere = open(root_ / "Nowhere.app");
   EXPECT_EQ(nowhere.calls, 1);
-  EXPECT_TRUE(nowhere.error.has_value());
+  EXPECT_FALSE(nowhere.opened.ok());
 }
 
 }  // namespace

@@ -11,39 +11,41 @@ using namespace strict_json;
 std::optional<UpdateCommand> parseCommand(std::string_view bytes) {
   const auto object = parseObject(bytes);
   if (!object) return std::nullopt;
-  UpdateCommand command;
-  if (readString(*object, "id", command.id) && readString(*object, "phase", command.phase) &&
-      readInt64(*object, "sequence", command.sequence)) {
-    return command;
-  }
-  return std::nullopt;
+  auto id = readString(*object, "id");
+  auto phase = readString(*object, "phase");
+  const auto sequence = readInt64(*object, "sequence");
+  if (!id || !phase || !sequence) return std::nullopt;
+  return UpdateCommand{std::move(*id), std::move(*phase), *sequence};
 }
 
 std::optional<UpdateStatus> parseStatus(std::string_view bytes) {
   const auto object = parseObject(bytes);
   if (!object) return std::nullopt;
-  UpdateStatus status;
-  if (readString(*object, "id", status.id) && readInt32(*object, "pid", status.pid) &&
-      readUInt64(*object, "birth", status.birth) &&
-      readUInt64(*object, "ownerBirth", status.ownerBirth) &&
-      readString(*object, "phase", status.phase) && readBool(*object, "visible", status.visible) &&
-      readInt64(*object, "retries", status.retries) &&
-      readUInt64(*object, "logPosition", status.logPosition) &&
-      readBool(*object, "reopenDetected", status.reopenDetected)) {
-    return status;
+  auto id = readString(*object, "id");
+  const auto pid = readInt32(*object, "pid");
+  const auto birth = readUInt64(*object, "birth");
+  const auto ownerBirth = readUInt64(*object, "ownerBirth");
+  auto phase = readString(*object, "phase");
+  const auto visible = readBool(*object, "visible");
+  const auto retries = readInt64(*object, "retries");
+  const auto logPosition = readUInt64(*object, "logPosition");
+  const auto reopenDetected = readBool(*object, "reopenDetected");
+  if (!id || !pid || !birth || !ownerBirth || !phase || !visible || !retries || !logPosition ||
+      !reopenDetected) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return UpdateStatus{std::move(*id), *pid,     *birth,       *ownerBirth,    std::move(*phase),
+                      *visible,       *retries, *logPosition, *reopenDetected};
 }
 
 std::optional<LaunchReceipt> parseReceipt(std::string_view bytes) {
   const auto object = parseObject(bytes);
   if (!object) return std::nullopt;
-  LaunchReceipt receipt;
-  if (readString(*object, "id", receipt.id) && readString(*object, "version", receipt.version) &&
-      readBool(*object, "ok", receipt.ok)) {
-    return receipt;
-  }
-  return std::nullopt;
+  auto id = readString(*object, "id");
+  auto version = readString(*object, "version");
+  const auto ok = readBool(*object, "ok");
+  if (!id || !version || !ok) return std::nullopt;
+  return LaunchReceipt{std::move(*id), std::move(*version), *ok};
 }
 
 namespace {

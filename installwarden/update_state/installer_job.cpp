@@ -71,7 +71,7 @@ std::optional<InstallerJob> installerJob(const UpdateRequest& request, Launchctl
     InstallerJob job;
     job.target = domain + "/" + request.jobLabel;
     const auto result = launchctl.run({"print", job.target});
-    if (result.status != 0 || !namesBundle(result.output, marker)) continue;
+    if (result.exitStatus != 0 || !namesBundle(result.output, marker)) continue;
     const auto pid = describedPid(result.output);
     job.running = pid && processes.exists(*pid);
     return job;

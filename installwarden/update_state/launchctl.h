@@ -2,15 +2,16 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace installwarden {
 
-/// One run of the launchd control tool: its exit status (-1 when it could not be started,
+/// One run of the launchd control tool: its exit status (nothing when it could not be started,
 /// was killed, or did not exit in time) and its standard output (empty when not UTF-8).
 struct LaunchctlResult {
-  std::int32_t status = -1;
+  std::optional<std::int32_t> exitStatus;
   std::string output;
 };
 

@@ -23,7 +23,7 @@ LaunchctlResult LaunchctlRunner::run(const std::vector<std::string>& arguments) 
   auto ran = os::run(command, timeout_, kMaxOutputBytes);
   if (!ran || !ran->exitStatus) return {};
   LaunchctlResult result;
-  result.status = *ran->exitStatus;
+  result.exitStatus = *ran->exitStatus;
   if (utf8::isValid(ran->output)) result.output = std::move(ran->output);
   return result;
 }

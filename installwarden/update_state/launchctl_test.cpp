@@ -20,19 +20,19 @@ LaunchctlResult shell(const std::string& script, milliseconds timeout = millisec
 TEST(LaunchctlRunner, PassesArgumentsUnchangedAndReturnsStdoutUntrimmed) {
   const auto result = LaunchctlRunner("/bin/sh").run(
       {"-c", "printf '%s|' \"$@\"; printf '  \\n'", "sh", "a b", "", "c"});
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.output, "a b||c|  \n");
 }
 
 TEST(LaunchctlRunner, ReturnsTheExitStatusAndDiscardsStderr) {
   const auto result = shell("echo out; echo err >&2; exit 3");
-  EXPECT_EQ(result.status, 3);
+  EXPECT_EQ(result.exitStatus, 3);
   EXPECT_EQ(result.output, "out\n");
 }
 
 TEST(LaunchctlRunner, ReadsOutputLargerThanThePipeBuffer) {
   const auto result = shell("head -c 300000 /dev/zero | tr '\\000' a");
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.output, std::string(300000, 'a'));
 }
 
@@ -43,7 +43,7 @@ TEST(LaunchctlRunner, InheritsTheEnvironment) {
 
 TEST(LaunchctlRunner, OutputThatIsNotUtf8BecomesEmpty) {
   const auto result = shell("printf 'pid = 5\\n\\377'");
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.output, "");
 }
 
@@ -52,14 +52,14 @@ TEST(LaunchctlRunner, ToolThatCannotStartFails) {
   dir.write("not-executable", "#!/bin/sh\necho hi\n");
   for (const auto& tool : {dir.file("missing"), dir.file("not-executable"), dir.path()}) {
     const auto result = LaunchctlRunner(tool).run({"print", "system/x.ShipIt"});
-    EXPECT_EQ(result.status, -1) << tool;
+    EXPECT_EQ(result.exitStatus, std::nullopt) << tool;
     EXPECT_EQ(result.output, "") << tool;
   }
 }
 
 TEST(LaunchctlRunner, DeathBySignalFails) {
   const auto result = shell("echo partial; kill -9 $$");
-  EXPECT_EQ(result.status, -1);
+  EXPECT_EQ(result.exitStatus, std::nullopt);
   EXPECT_EQ(result.output, "");
 }
 
@@ -73,7 +73,7 @@ TEST(LaunchctlRunner, ToolThatOutlivesTheBoundIsKilled) {
     const auto started = std::chrono::steady_clock::now();
     const auto result = shell(hung.script, milliseconds(200));
     const auto elapsed = std::chrono::steady_clock::now() - started;
-    EXPECT_EQ(result.status, -1) << hung.name;
+    EXPECT_EQ(result.exitStatus, std::nullopt) << hung.name;
     EXPECT_EQ(result.output, "") << hung.name;
     EXPECT_LT(elapsed, std::chrono::seconds(5)) << hung.name;
   }
@@ -95,21 +95,21 @@ TEST_F(RunnerAgainstStandIn, HangIsCutOffAtTheBound) {
   state.write(job + "/hang", "");
   const auto started = std::chrono::steady_clock::now();
   const auto result = run({"print", job}, milliseconds(300));
-  EXPECT_EQ(result.status, -1);
+  EXPECT_EQ(result.exitStatus, std::nullopt);
   EXPECT_EQ(result.output, "");
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
 TEST_F(RunnerAgainstStandIn, PrintsDescriptionsAndFaults) {
-  EXPECT_EQ(run({"print", job}).status, 113);
+  EXPECT_EQ(run({"print", job}).exitStatus, 113);
   state.write(job + "/description", "\tprogram = /A.app/X\n");
-  EXPECT_EQ(run({"print", job}).status, 0);
+  EXPECT_EQ(run({"print", job}).exitStatus, 0);
   EXPECT_EQ(run({"print", job}).output, job + " = {\n\tprogram = /A.app/X\n}\n");
   state.write(job + "/print-status", "5\n");
-  EXPECT_EQ(run({"print", job}).status, 5);
+  EXPECT_EQ(run({"print", job}).exitStatus, 5);
   state.write(job + "/print-output", "\xC3(");
   EXPECT_EQ(run({"print", job}).output, "");
-  EXPECT_EQ(run({"bogus", job}).status, 64);
+  EXPECT_EQ(run({"bogus", job}).exitStatus, 64);
   std::string fivePrints;
   for (int i = 0; i < 5; ++i) fivePrints += "print " + job + "\n";
   EXPECT_EQ(state.read("calls.log"), fivePrints) << "a bad verb is not a call";
@@ -118,7 +118,7 @@ TEST_F(RunnerAgainstStandIn, PrintsDescriptionsAndFaults) {
 TEST_F(RunnerAgainstStandIn, KickstartStartsTheCommandAndPrintShowsItsPid) {
   state.write(job + "/description", "\tprogram = /A.app/X\n");
   state.write(job + "/command", "sleep\n30\n");
-  ASSERT_EQ(run({"kickstart", job}).status, 0);
+  ASSERT_EQ(run({"kickstart", job}).exitStatus, 0);
   const int pid = std::stoi(state.read(job + "/pid"));
   EXPECT_NE(run({"print", job}).output.find("\tpid = " + std::to_string(pid) + "\n"),
             std::string::npos);
@@ -127,7 +127,7 @@ TEST_F(RunnerAgainstStandIn, KickstartStartsTheCommandAndPrintShowsItsPid) {
 
 TEST(RunnerAgainstStandInWithoutState, FailsWithUsageStatus) {
   ::unsetenv("LAUNCHD_STANDIN_DIR");
-  EXPECT_EQ(LaunchctlRunner(FAKE_LAUNCHCTL_PATH).run({"print", "system/x.ShipIt"}).status, 64);
+  EXPECT_EQ(LaunchctlRunner(FAKE_LAUNCHCTL_PATH).run({"print", "system/x.ShipIt"}).exitStatus, 64);
 }
 
 }  // namespace

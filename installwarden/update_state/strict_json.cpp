@@ -25,83 +25,71 @@ const nlohmann::json* find(const nlohmann::json& object, const char* key) {
 }
 
 // Integer JSON numbers only: 1.0 and 1e3 are floats and do not count.
-bool readSigned(const nlohmann::json& object, const char* key, std::int64_t low, std::int64_t high,
-                std::int64_t& out) {
+std::optional<std::int64_t> readSigned(const nlohmann::json& object, const char* key,
+                                       std::int64_t low, std::int64_t high) {
   const auto* value = find(object, key);
-  if (value == nullptr) return false;
+  if (value == nullptr) return std::nullopt;
   if (value->is_number_unsigned()) {
     const auto number = value->get<std::uint64_t>();
-    if (number > static_cast<std::uint64_t>(high)) return false;
-    out = static_cast<std::int64_t>(number);
-    return true;
+    if (number > static_cast<std::uint64_t>(high)) return std::nullopt;
+    return static_cast<std::int64_t>(number);
   }
   if (value->is_number_integer()) {
     const auto number = value->get<std::int64_t>();
-    if (number < low || number > high) return false;
-    out = number;
-    return true;
+    if (number < low || number > high) return std::nullopt;
+    return number;
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace
 
-bool readString(const nlohmann::json& object, const char* key, std::string& out) {
+std::optional<std::string> readString(const nlohmann::json& object, const char* key) {
   const auto* value = find(object, key);
-  if (value == nullptr || !value->is_string()) return false;
-  out = value->get<std::string>();
-  return true;
+  if (value == nullptr || !value->is_string()) return std::nullopt;
+  return value->get<std::string>();
 }
 
-bool readBool(const nlohmann::json& object, const char* key, bool& out) {
+std::optional<bool> readBool(const nlohmann::json& object, const char* key) {
   const auto* value = find(object, key);
-  if (value == nullptr || !value->is_boolean()) return false;
-  out = value->get<bool>();
-  return true;
+  if (value == nullptr || !value->is_boolean()) return std::nullopt;
+  return value->get<bool>();
 }
 
-bool readInt32(const nlohmann::json& object, const char* key, std::int32_t& out) {
-  std::int64_t number = 0;
-  if (!readSigned(object, key, std::numeric_limits<std::int32_t>::min(),
-                  std::numeric_limits<std::int32_t>::max(), number)) {
-    return false;
-  }
-  out = static_cast<std::int32_t>(number);
-  return true;
+std::optional<std::int32_t> readInt32(const nlohmann::json& object, const char* key) {
+  const auto number = readSigned(object, key, std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max());
+  if (!number) return std::nullopt;
+  return static_cast<std::int32_t>(*number);
 }
 
-bool readInt64(const nlohmann::json& object, const char* key, std::int64_t& out) {
+std::optional<std::int64_t> readInt64(const nlohmann::json& object, const char* key) {
   return readSigned(object, key, std::numeric_limits<std::int64_t>::min(),
-                    std::numeric_limits<std::int64_t>::max(), out);
+                    std::numeric_limits<std::int64_t>::max());
 }
 
-bool readUInt64(const nlohmann::json& object, const char* key, std::uint64_t& out) {
+std::optional<std::uint64_t> readUInt64(const nlohmann::json& object, const char* key) {
   const auto* value = find(object, key);
-  if (value == nullptr) return false;
-  if (value->is_number_unsigned()) {
-    out = value->get<std::uint64_t>();
-    return true;
-  }
+  if (value == nullptr) return std::nullopt;
+  if (value->is_number_unsigned()) return value->get<std::uint64_t>();
   if (value->is_number_integer()) {  // parsed as signed only when negative
     const auto number = value->get<std::int64_t>();
-    if (number < 0) return false;
-    out = static_cast<std::uint64_t>(number);
-    return true;
+    if (number < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(number);
   }
-  return false;
+  return std::nullopt;
 }
 
-bool readStringMap(const nlohmann::json& object, const char* key,
-                   std::map<std::string, std::string>& out) {
+std::optional<std::map<std::string, std::string>> readStringMap(const nlohmann::json& object,
+                                                                const char* key) {
   const auto* value = find(object, key);
-  if (value == nullptr || !value->is_object()) return false;
+  if (value == nullptr || !value->is_object()) return std::nullopt;
   std::map<std::string, std::string> result;
   for (const auto& [name, text] : value->items()) {
-    if (!text.is_string()) return false;
+    if (!text.is_string()) return std::nullopt;
     result.emplace(name, text.get<std::string>());
   }
-  out = std::move(result);
-  return true;
+  return result;
 }
 
 }  // namespace installwarden::strict_json

@@ -15,13 +15,13 @@ std::optional<nlohmann::json> parseObject(std::string_view bytes);
 
 /// Typed reads of one required key: nothing when the key is missing, null, of another JSON
 /// type, or (for integers) a non-integer number or out of the target range.
-bool readString(const nlohmann::json& object, const char* key, std::string& out);
-bool readBool(const nlohmann::json& object, const char* key, bool& out);
-bool readInt32(const nlohmann::json& object, const char* key, std::int32_t& out);
-bool readInt64(const nlohmann::json& object, const char* key, std::int64_t& out);
-bool readUInt64(const nlohmann::json& object, const char* key, std::uint64_t& out);
+std::optional<std::string> readString(const nlohmann::json& object, const char* key);
+std::optional<bool> readBool(const nlohmann::json& object, const char* key);
+std::optional<std::int32_t> readInt32(const nlohmann::json& object, const char* key);
+std::optional<std::int64_t> readInt64(const nlohmann::json& object, const char* key);
+std::optional<std::uint64_t> readUInt64(const nlohmann::json& object, const char* key);
 /// An object whose values are all strings.
-bool readStringMap(const nlohmann::json& object, const char* key,
-                   std::map<std::string, std::string>& out);
+std::optional<std::map<std::string, std::string>> readStringMap(const nlohmann::json& object,
+                                                                const char* key);
 
 }  // namespace installwarden::strict_json

@@ -16,30 +16,26 @@ bool isLabelCharacter(char c) {
          c == '-';
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-bool endsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 std::optional<UpdateRequest> decodeRequest(std::string_view bytes) {
   const auto object = strict_json::parseObject(bytes);
   if (!object) return std::nullopt;
   using namespace strict_json;
-  UpdateRequest request;
-  if (readString(*object, "id", request.id) && readString(*object, "appPath", request.appPath) &&
-      readString(*object, "sourceVersion", request.sourceVersion) &&
-      readString(*object, "version", request.version) &&
-      readInt32(*object, "ownerPid", request.ownerPid) &&
-      readString(*object, "jobLabel", request.jobLabel) &&
-      readString(*object, "logPath", request.logPath) &&
-      readUInt64(*object, "logOffset", request.logOffset) &&
-      readStringMap(*object, "messages", request.messages)) {
-    return request;
+  auto id = readString(*object, "id");
+  auto appPath = readString(*object, "appPath");
+  auto sourceVersion = readString(*object, "sourceVersion");
+  auto version = readString(*object, "version");
+  const auto ownerPid = readInt32(*object, "ownerPid");
+  auto jobLabel = readString(*object, "jobLabel");
+  auto logPath = readString(*object, "logPath");
+  const auto logOffset = readUInt64(*object, "logOffset");
+  auto messages = readStringMap(*object, "messages");
+  if (!id || !appPath || !sourceVersion || !version || !ownerPid || !jobLabel || !logPath ||
+      !logOffset || !messages) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return UpdateRequest{std::move(*id),      std::move(*appPath), std::move(*sourceVersion),
+                       std::move(*version), *ownerPid,           std::move(*jobLabel),
+                       std::move(*logPath), *logOffset,          std::move(*messages)};
 }
 
 }  // namespace
@@ -57,7 +53,7 @@ bool isValidJobLabel(std::string_view label) {
   static constexpr std::string_view kSuffix = ".ShipIt";
   // At least one character before the suffix; the suffix's own dot counts as one of the
   // permitted characters, so "..ShipIt" is valid but ".ShipIt" is not.
-  if (label.size() <= kSuffix.size() || !endsWith(label, kSuffix)) return false;
+  if (label.size() <= kSuffix.size() || !label.ends_with(kSuffix)) return false;
   for (const char c : label.substr(0, label.size() - kSuffix.size())) {
     if (!isLabelCharacter(c)) return false;
   }
@@ -68,8 +64,8 @@ std::optional<UpdateRequest> parseValidRequest(std::string_view bytes) {
   auto request = decodeRequest(bytes);
   if (!request) return std::nullopt;
   if (!isUuid(request->id)) return std::nullopt;
-  if (!startsWith(request->appPath, "/")) return std::nullopt;
-  if (!endsWith(request->appPath, ".app")) return std::nullopt;
+  if (!request->appPath.starts_with("/")) return std::nullopt;
+  if (!request->appPath.ends_with(".app")) return std::nullopt;
   if (!isValidJobLabel(request->jobLabel)) return std::nullopt;
   if (request->version.empty()) return std::nullopt;
   return request;

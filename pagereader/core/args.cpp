@@ -38,14 +38,14 @@ std::optional<double> parseCDouble(std::string_view text) {
   return value;
 }
 
-std::variant<Invocation, UsageError> readCommandLine(const std::vector<std::string>& arguments) {
+common::Result<Invocation> readCommandLine(const std::vector<std::string>& arguments) {
   std::optional<std::string> image = parseArg("--image", arguments);
-  if (!image) return UsageError{std::string(kMissingImageMessage)};
+  if (!image) return common::Failure{std::string(kMissingImageMessage)};
 
   double scale = 1.0;
   if (const std::optional<std::string> scaleText = parseArg("--scale", arguments)) {
     if (const std::optional<double> number = parseCDouble(*scaleText)) {
-      if (!(*number > 0)) return UsageError{std::string(kInvalidScaleMessage)};
+      if (!(*number > 0)) return common::Failure{std::string(kInvalidScaleMessage)};
       scale = *number;
     }
   }

@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "result/result.h"
 
 namespace pagereader {
 
@@ -24,16 +25,12 @@ struct Invocation {
   double scale = 1.0;
 };
 
-/// A command line that cannot run: the message to print; the exit status is always 2.
-struct UsageError {
-  std::string message;
-};
-
 inline constexpr std::string_view kMissingImageMessage = "Missing --image <path>";
 inline constexpr std::string_view kInvalidScaleMessage = "Invalid --scale (must be > 0)";
 
 /// Checks `arguments` (program path first) in order: a usable --image, then --scale. A --scale
-/// that is no number means 1.0; one that is not greater than 0 is an error.
-std::variant<Invocation, UsageError> readCommandLine(const std::vector<std::string>& arguments);
+/// that is no number means 1.0; one that is not greater than 0 is an error. A command line that
+/// cannot run fails with the message to print.
+common::Result<Invocation> readCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace pagereader

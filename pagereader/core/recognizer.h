@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/box.h"
+#include "result/result.h"
 
 namespace pagereader {
 
@@ -46,10 +47,7 @@ struct Observation {
 };
 
 /// The observations of a successful run in the recogniser's order, or why it failed.
-struct Recognition {
-  std::vector<Observation> observations;
-  std::optional<std::string> failure;
-};
+using Recognition = common::Result<std::vector<Observation>>;
 
 /// Finds the text lines of an image, synchronously, with fixed settings.
 class Recognizer {

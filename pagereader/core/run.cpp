@@ -1,7 +1,6 @@
 #include "core/run.h"
 
 #include <memory>
-#include <variant>
 
 #include "core/args.h"
 #include "core/collect_blocks.h"
@@ -10,13 +9,10 @@ namespace pagereader {
 
 RunOutcome runPagereader(const std::vector<std::string>& arguments, ImageLoader& loader,
                          Recognizer& recognizer) {
-  const auto commandLine = readCommandLine(arguments);
-  if (const auto* usage = std::get_if<UsageError>(&commandLine)) {
-    return {OcrOutput::failure(usage->message), 2};
-  }
-  const auto& invocation = std::get<Invocation>(commandLine);
+  const auto invocation = readCommandLine(arguments);
+  if (!invocation) return {OcrOutput::failure(invocation.reason()), 2};
 
-  const std::unique_ptr<Image> image = loader.load(invocation.imagePath);
+  const std::unique_ptr<Image> image = loader.load(invocation->imagePath);
   if (!image) return {OcrOutput::failure(kUnreadableImageMessage), 1};
   const ImageSize size{static_cast<double>(image->width()), static_cast<double>(image->height())};
   const PixelExtent minimum = recognizer.minimumImageSize();
@@ -25,10 +21,10 @@ RunOutcome runPagereader(const std::vector<std::string>& arguments, ImageLoader&
   }
 
   const Recognition recognition = recognizer.recognize(*image);
-  if (recognition.failure) {
-    return {OcrOutput::failure(std::string(kRecognitionFailurePrefix) + *recognition.failure), 1};
+  if (!recognition) {
+    return {OcrOutput::failure(std::string(kRecognitionFailurePrefix) + recognition.reason()), 1};
   }
-  return {OcrOutput::success(collectBlocks(recognition.observations, size, invocation.scale)), 0};
+  return {OcrOutput::success(collectBlocks(*recognition, size, invocation->scale)), 0};
 }
 
 PrintedRun printedRun(const RunOutcome& outcome) {

@@ -2,8 +2,6 @@
 
 #include <opencc/opencc.h>
 
-#include <variant>
-
 namespace pagereader {
 namespace {
 
@@ -19,13 +17,13 @@ std::string converted(void* converter, std::string_view text) {
 
 }  // namespace
 
-std::variant<std::unique_ptr<OpenCcScripts>, std::string> OpenCcScripts::open() {
+common::Result<std::unique_ptr<OpenCcScripts>> OpenCcScripts::open() {
   opencc_t toSimplified = opencc_open("tw2s.json");
-  if (failed(toSimplified)) return std::string("could not open the Chinese script tables");
+  if (failed(toSimplified)) return common::Failure{"could not open the Chinese script tables"};
   opencc_t toTraditional = opencc_open("s2tw.json");
   if (failed(toTraditional)) {
     opencc_close(toSimplified);
-    return std::string("could not open the Chinese script tables");
+    return common::Failure{"could not open the Chinese script tables"};
   }
   return std::unique_ptr<OpenCcScripts>(new OpenCcScripts(toSimplified, toTraditional));
 }

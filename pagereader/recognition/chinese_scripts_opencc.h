@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 
 #include "reading/script_choice.h"
+#include "result/result.h"
 
 namespace pagereader {
 
@@ -15,7 +15,7 @@ namespace pagereader {
 class OpenCcScripts final : public ChineseScripts {
  public:
   /// The converters, or why OpenCC's tables could not be opened.
-  static std::variant<std::unique_ptr<OpenCcScripts>, std::string> open();
+  static common::Result<std::unique_ptr<OpenCcScripts>> open();
   ~OpenCcScripts() override;
   OpenCcScripts(const OpenCcScripts&) = delete;
   OpenCcScripts& operator=(const OpenCcScripts&) = delete;

@@ -6,7 +6,6 @@
 #include <exception>
 #include <mutex>
 #include <thread>
-#include <variant>
 
 #include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgproc.hpp>
@@ -38,7 +37,7 @@ constexpr std::size_t kMostRegions = 1000;
 // A character the recogniser gives to the blank but names with this probability is read.
 constexpr float kHesitantFloor = 0.1f;
 
-Recognition failure(std::string description) { return Recognition{{}, std::move(description)}; }
+Recognition failure(std::string description) { return common::Failure{std::move(description)}; }
 
 // The text regions of the detector's probability map, in image pixels.
 std::vector<Quad> textRegions(const cv::Mat& map, PixelSize image) {
@@ -204,11 +203,11 @@ Recognition NeuralRecognizer::recognize(const Image& image) {
   try {
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
     auto loaded = TextNetworks::load(TextModelFiles::in(modelDirectory_));
-    if (auto* problem = std::get_if<std::string>(&loaded)) return failure(*problem);
-    TextNetworks& networks = *std::get<std::unique_ptr<TextNetworks>>(loaded);
+    if (!loaded) return failure(loaded.reason());
+    TextNetworks& networks = **loaded;
     auto opened = OpenCcScripts::open();
-    if (auto* problem = std::get_if<std::string>(&opened)) return failure(*problem);
-    ChineseScripts& scripts = *std::get<std::unique_ptr<OpenCcScripts>>(opened);
+    if (!opened) return failure(opened.reason());
+    ChineseScripts& scripts = **opened;
 
     const cv::Mat bgr = bgrPixels(leptonicaImage->pix());
     if (bgr.empty()) return failure("could not convert the image for recognition");
@@ -239,7 +238,7 @@ Recognition NeuralRecognizer::recognize(const Image& image) {
     }
     texts = oneScriptPerPage(std::move(texts), scripts, networks.classes());
     for (std::size_t i = 0; i < ordered.size(); ++i) ordered[i].text = std::move(texts[i]);
-    return Recognition{observationsFromEngineLines(ordered, size.width, size.height), std::nullopt};
+    return observationsFromEngineLines(ordered, size.width, size.height);
   } catch (const cv::Exception&) {
     return failure("the text recogniser stopped on an internal error");
   } catch (const std::bad_alloc&) {

@@ -73,23 +73,22 @@ void blank(Pix* page, const std::vector<LineBox>& lines) {
   }
 }
 
-Recognition failure(std::string description) { return Recognition{{}, std::move(description)}; }
+Recognition failure(std::string description) { return common::Failure{std::move(description)}; }
 
-// Starts the engine with the settings; the description of what failed otherwise.
-std::optional<std::string> startEngine(tesseract::TessBaseAPI& api,
-                                       const TesseractSettings& settings) {
+// Starts the engine with the settings.
+common::Result<void> startEngine(tesseract::TessBaseAPI& api, const TesseractSettings& settings) {
   std::vector<std::string> names{"debug_file"};
   std::vector<std::string> values{"/dev/null"};
   if (api.Init(settings.tessdataDir.c_str(), settings.languages.c_str(), tesseract::OEM_LSTM_ONLY,
                nullptr, 0, &names, &values, false) != 0) {
-    return "could not load the language data for " + settings.languages;
+    return common::Failure{"could not load the language data for " + settings.languages};
   }
   if (const auto missing = missingLanguage(api, settings.languages)) {
-    return "could not load the language data for " + *missing;
+    return common::Failure{"could not load the language data for " + *missing};
   }
   api.SetPageSegMode(static_cast<tesseract::PageSegMode>(settings.pageSegMode));
   api.SetVariable("thresholding_method", std::to_string(settings.thresholdingMethod).c_str());
-  return std::nullopt;
+  return common::done();
 }
 
 // The page the engine reads: grey, dark text on light, lines too low to keep blanked, small
@@ -128,16 +127,17 @@ Recognition TesseractRecognizer::recognize(const Image& image) {
   keepOpenMpOnOneThread();
   try {
     tesseract::TessBaseAPI api;
-    if (const auto problem = startEngine(api, settings_)) return failure(*problem);
+    if (const auto started = startEngine(api, settings_); !started) {
+      return failure(started.reason());
+    }
     std::optional<PixPtr> page = pageToRead(leptonicaImage->pix(), settings_);
     if (!page) return failure("could not convert the image for recognition");
-    if (!*page) return Recognition{};  // every line too low to be kept
+    if (!*page) return std::vector<Observation>{};  // every line too low to be kept
     api.SetImage(page->get());
     api.SetSourceResolution(settings_.resolution);
     if (api.Recognize(nullptr) != 0) return failure("the text recogniser could not read the image");
-    return Recognition{observationsFromEngineLines(readLines(api), pixGetWidth(page->get()),
-                                                   pixGetHeight(page->get())),
-                       std::nullopt};
+    return observationsFromEngineLines(readLines(api), pixGetWidth(page->get()),
+                                       pixGetHeight(page->get()));
   } catch (const std::exception& error) {
     return failure(error.what());
   } catch (...) {

@@ -1,6 +1,5 @@
 #include "recognition/text_networks_opencv.h"
 
-#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <stdexcept>
@@ -8,26 +7,20 @@
 #include <opencv2/core/utils/logger.hpp>
 #include <opencv2/dnn.hpp>
 
+#include "os/files.h"
 #include "reading/width_plan.h"
 
 namespace pagereader {
 namespace {
 
-constexpr std::uintmax_t kMaxModelBytes = 64ull << 20;
+constexpr std::size_t kMaxModelBytes = 64ull << 20;
 
 // The whole regular file at `path`, at most `kMaxModelBytes`; nothing otherwise.
-std::optional<std::vector<char>> readModelFile(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size > kMaxModelBytes) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes(static_cast<std::size_t>(size));
-  if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
-  return bytes;
+std::optional<std::string> readModelFile(const std::filesystem::path& path) {
+  return os::readWholeFile(path.string(), kMaxModelBytes);
 }
 
-std::optional<cv::dnn::Net> networkFrom(const std::vector<char>& bytes) {
+std::optional<cv::dnn::Net> networkFrom(const std::string& bytes) {
   try {
     cv::dnn::Net net = cv::dnn::readNetFromONNX(bytes.data(), bytes.size());
     if (net.empty()) return std::nullopt;
@@ -54,7 +47,7 @@ TextModelFiles TextModelFiles::in(const std::filesystem::path& directory) {
 struct TextNetworks::Impl {
   cv::dnn::Net detector;
   std::filesystem::path detectorPath;
-  std::vector<char> recognizerBytes;
+  std::string recognizerBytes;
   std::mutex mutex;
   std::vector<cv::dnn::Net> idleRecognizers;
 
@@ -84,25 +77,23 @@ TextNetworks::TextNetworks(std::unique_ptr<Impl> impl, CharacterClasses classes)
 
 TextNetworks::~TextNetworks() = default;
 
-std::variant<std::unique_ptr<TextNetworks>, std::string> TextNetworks::load(
-    const TextModelFiles& files) {
+common::Result<std::unique_ptr<TextNetworks>> TextNetworks::load(const TextModelFiles& files) {
   cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
   const auto missing = [](const std::filesystem::path& path) {
-    return "the text model " + path.string() + " is missing or unreadable";
+    return common::Failure{"the text model " + path.string() + " is missing or unreadable"};
   };
   const auto damaged = [](const std::filesystem::path& path) {
-    return "the text model " + path.string() + " is damaged";
+    return common::Failure{"the text model " + path.string() + " is damaged"};
   };
 
-  const std::optional<std::vector<char>> dictionaryBytes = readModelFile(files.dictionary);
+  const std::optional<std::string> dictionaryBytes = readModelFile(files.dictionary);
   if (!dictionaryBytes) return missing(files.dictionary);
-  std::optional<CharacterClasses> classes = CharacterClasses::fromDictionary(
-      std::string_view(dictionaryBytes->data(), dictionaryBytes->size()));
+  std::optional<CharacterClasses> classes = CharacterClasses::fromDictionary(*dictionaryBytes);
   if (!classes) return damaged(files.dictionary);
 
-  const std::optional<std::vector<char>> detectorBytes = readModelFile(files.detector);
+  const std::optional<std::string> detectorBytes = readModelFile(files.detector);
   if (!detectorBytes) return missing(files.detector);
-  std::optional<std::vector<char>> recognizerBytes = readModelFile(files.recognizer);
+  std::optional<std::string> recognizerBytes = readModelFile(files.recognizer);
   if (!recognizerBytes) return missing(files.recognizer);
 
   auto impl = std::make_unique<Impl>();
@@ -123,8 +114,8 @@ std::variant<std::unique_ptr<TextNetworks>, std::string> TextNetworks::load(
                 cv::Mat(std::vector<int>{1, 3, kRecognitionHeight, 32}, CV_32F, cv::Scalar(0)));
     if (rows.dims != 3 || rows.size[2] < 0 ||
         static_cast<std::size_t>(rows.size[2]) != classes->size()) {
-      return "the text dictionary " + files.dictionary.string() +
-             " does not belong to the text recogniser";
+      return common::Failure{"the text dictionary " + files.dictionary.string() +
+                             " does not belong to the text recogniser"};
     }
   } catch (const cv::Exception&) {
     return damaged(files.recognizer);

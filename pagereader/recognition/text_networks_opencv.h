@@ -4,12 +4,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include <opencv2/core.hpp>
 
 #include "reading/character_classes.h"
+#include "result/result.h"
 
 namespace pagereader {
 
@@ -26,7 +26,7 @@ struct TextModelFiles {
 class TextNetworks {
  public:
   /// The loaded models, or why they could not be loaded.
-  static std::variant<std::unique_ptr<TextNetworks>, std::string> load(const TextModelFiles& files);
+  static common::Result<std::unique_ptr<TextNetworks>> load(const TextModelFiles& files);
   ~TextNetworks();
 
   const CharacterClasses& classes() const { return classes_; }

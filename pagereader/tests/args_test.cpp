@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <limits>
-#include <variant>
 
 #include "core/text_trim.h"
 
@@ -123,12 +122,12 @@ TEST(ReadCommandLineTest, ChecksImageThenScaleInOrder) {
     const auto result = readCommandLine(c.arguments);
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
     if (c.error) {
-      ASSERT_TRUE(std::holds_alternative<UsageError>(result));
-      EXPECT_EQ(std::get<UsageError>(result).message, *c.error);
+      ASSERT_FALSE(result.ok());
+      EXPECT_EQ(result.reason(), *c.error);
     } else {
-      ASSERT_TRUE(std::holds_alternative<Invocation>(result));
-      EXPECT_EQ(std::get<Invocation>(result).imagePath, c.path);
-      EXPECT_EQ(std::get<Invocation>(result).scale, c.scale);
+      ASSERT_TRUE(result.ok()) << result.reason();
+      EXPECT_EQ(result->imagePath, c.path);
+      EXPECT_EQ(result->scale, c.scale);
     }
   }
 }

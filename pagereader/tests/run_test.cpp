@@ -36,7 +36,7 @@ class FakeRecognizer : public Recognizer {
     return result;
   }
   PixelExtent minimumImageSize() const override { return minimum; }
-  Recognition result;
+  Recognition result = std::vector<Observation>{};
   PixelExtent minimum{7, 7};
   int calls = 0;
 };
@@ -72,7 +72,7 @@ TEST_F(RunTest, AnUnreadableImageIsReportedWithoutRecognising) {
 }
 
 TEST_F(RunTest, ARecognitionFailureCarriesItsDescription) {
-  recognizer.result.failure = "could not load the language data";
+  recognizer.result = common::Failure{"could not load the language data"};
   const RunOutcome outcome = run({"pagereader", "--image", "a.png"});
   EXPECT_EQ(outcome.exitStatus, 1);
   EXPECT_EQ(outcome.output.error, "Vision OCR failed: could not load the language data");
@@ -80,7 +80,7 @@ TEST_F(RunTest, ARecognitionFailureCarriesItsDescription) {
 }
 
 TEST_F(RunTest, SuccessPrintsTheBlocksInImagePixelsDividedByTheScale) {
-  recognizer.result.observations = {{Candidate{"Hello", 0.5f}, {0.1, 0.2, 0.5, 0.1}}};
+  recognizer.result = std::vector<Observation>{{Candidate{"Hello", 0.5f}, {0.1, 0.2, 0.5, 0.1}}};
   const RunOutcome outcome = run({"pagereader", "--image", "a.png", "--scale", "2"});
   EXPECT_EQ(outcome.exitStatus, 0);
   EXPECT_EQ(jsonLine(outcome.output),
@@ -95,7 +95,7 @@ TEST_F(RunTest, NoTextIsSuccessWithAnEmptyList) {
 }
 
 TEST_F(RunTest, AnImageSmallerThanTheRecogniserReadsHasNoText) {
-  recognizer.result.failure = "the text recogniser could not read the image";
+  recognizer.result = common::Failure{"the text recogniser could not read the image"};
   struct Case {
     PixelExtent minimum, size;
     bool recognised;
@@ -122,7 +122,7 @@ TEST_F(RunTest, AnImageSmallerThanTheRecogniserReadsHasNoText) {
 }
 
 TEST_F(RunTest, AnUnencodableBoxPrintsTheFallbackLineAndFails) {
-  recognizer.result.observations = {{Candidate{"x", 0.5f}, {0.1, 0.2, 0.5, 0.1}}};
+  recognizer.result = std::vector<Observation>{{Candidate{"x", 0.5f}, {0.1, 0.2, 0.5, 0.1}}};
   const PrintedRun printed =
       printedRun(run({"pagereader", "--image", "a.png", "--scale", "1e-320"}));
   EXPECT_EQ(printed.line, "{\"ok\":false,\"error\":\"Failed to encode JSON\"}\n");

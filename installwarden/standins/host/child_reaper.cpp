@@ -12,14 +12,13 @@
 
 namespace installwarden::standins {
 
-pid_t startDetached(const std::vector<std::string>& argv) {
+common::Result<pid_t> startDetached(const std::vector<std::string>& argv) {
   os::Command command;
   command.argv = argv;
   command.input = os::Stream::kNull;
   command.output = os::Stream::kNull;
   command.errors = os::Stream::kNull;
-  const auto started = os::spawnDetached(command);
-  return started ? *started : -1;
+  return os::spawnDetached(command);
 }
 
 int runReapingOrphans(const std::vector<std::string>& argv) {

@@ -20,27 +20,30 @@ std::string bundleExecutablePath(const std::string& bundle, const std::string& e
   return bundle + "/Contents/MacOS/" + executable;
 }
 
-std::optional<std::string> makeFakeBundle(const std::string& bundle, const BundleInfo& info,
-                                          const std::string& appBinary,
-                                          const AppSettings& settings) {
+common::Result<void> makeFakeBundle(const std::string& bundle, const BundleInfo& info,
+                                    const std::string& appBinary, const AppSettings& settings) {
   if (!makeDirectories(bundle + "/Contents/MacOS") ||
       !makeDirectories(bundle + "/Contents/Resources")) {
-    return "cannot create the folders of " + bundle;
+    return common::Failure{"cannot create the folders of " + bundle};
   }
-  if (!writeInfoPlist(bundle, info)) return "cannot write the Info.plist of " + bundle;
+  if (!writeInfoPlist(bundle, info)) {
+    return common::Failure{"cannot write the Info.plist of " + bundle};
+  }
   const std::string executable = bundleExecutablePath(bundle, info.executable);
   std::error_code error;
   std::filesystem::copy_file(appBinary, executable,
                              std::filesystem::copy_options::overwrite_existing, error);
-  if (error) return "cannot copy " + appBinary + ": " + error.message();
+  if (error) return common::Failure{"cannot copy " + appBinary + ": " + error.message()};
   std::filesystem::permissions(executable, std::filesystem::perms(0755),
                                std::filesystem::perm_options::replace, error);
-  if (error) return "cannot make " + executable + " executable";
-  if (!writeAppSettings(bundle, settings)) return "cannot write the application's settings";
-  return std::nullopt;
+  if (error) return common::Failure{"cannot make " + executable + " executable"};
+  if (!writeAppSettings(bundle, settings)) {
+    return common::Failure{"cannot write the application's settings"};
+  }
+  return common::done();
 }
 
-bool writeAppSettings(const std::string& bundle, const AppSettings& settings) {
+common::Result<void> writeAppSettings(const std::string& bundle, const AppSettings& settings) {
   const nlohmann::json json = {{"root", settings.root},
                                {"id", settings.id},
                                {"ok", settings.ok},

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "info_plist.h"
+#include "result/result.h"
 
 namespace installwarden::standins {
 
@@ -22,13 +23,12 @@ std::string bundleExecutablePath(const std::string& bundle, const std::string& e
 
 /// Creates the bundle at `bundle`: Contents/Info.plist from `info`, a real copy of `appBinary`
 /// as its executable (a copy, not a link: a running copy is recognised by its executable's path)
-/// and the application's settings. An error description on failure.
-std::optional<std::string> makeFakeBundle(const std::string& bundle, const BundleInfo& info,
-                                          const std::string& appBinary,
-                                          const AppSettings& settings);
+/// and the application's settings.
+common::Result<void> makeFakeBundle(const std::string& bundle, const BundleInfo& info,
+                                    const std::string& appBinary, const AppSettings& settings);
 
 /// Rewrites the settings the stand-in application reads at start.
-bool writeAppSettings(const std::string& bundle, const AppSettings& settings);
+common::Result<void> writeAppSettings(const std::string& bundle, const AppSettings& settings);
 std::optional<AppSettings> readAppSettings(const std::string& bundle);
 
 /// The bundle whose Contents/MacOS holds `executablePath`, or nothing when it is not inside one.

@@ -64,7 +64,7 @@ std::optional<std::map<std::string, std::string>> options(const std::vector<std:
   if (words.size() % 2 != 0) return std::nullopt;
   std::map<std::string, std::string> result;
   for (std::size_t i = 0; i < words.size(); i += 2) {
-    if (words[i].rfind("--", 0) != 0) return std::nullopt;
+    if (!words[i].starts_with("--")) return std::nullopt;
     result[words[i]] = words[i + 1];
   }
   return result;
@@ -99,8 +99,11 @@ int relaunchedApplication(const std::string& bundle) {
     std::fprintf(stderr, "fake-host: %s has no readable settings or Info.plist\n", bundle.c_str());
     return kFailureStatus;
   }
-  standins::appendToFile(settings->runsLog,
-                         std::to_string(::getpid()) + " " + info->shortVersion + "\n");
+  if (const auto logged = standins::appendToFile(
+          settings->runsLog, std::to_string(::getpid()) + " " + info->shortVersion + "\n");
+      !logged) {
+    std::fprintf(stderr, "fake-host: %s\n", logged.reason().c_str());
+  }
   const nlohmann::json receipt = {
       {"id", settings->id}, {"version", info->shortVersion}, {"ok", settings->ok}};
   return standins::replaceFile(settings->root + "/launched.json", receipt.dump()) ? 0
@@ -114,8 +117,8 @@ int scene(const standins::UpdateScene& layout, std::map<std::string, std::string
   sceneOptions.appBinary = ownExecutable();
   if (given.count("--runs")) sceneOptions.installerRuns = given["--runs"] + "\n";
   if (given.count("--receipt")) sceneOptions.receiptOk = given["--receipt"] == "ok";
-  if (const auto error = standins::createScene(layout, sceneOptions)) {
-    std::fprintf(stderr, "fake-host: %s\n", error->c_str());
+  if (const auto created = standins::createScene(layout, sceneOptions); !created) {
+    std::fprintf(stderr, "fake-host: %s\n", created.reason().c_str());
     return kFailureStatus;
   }
   std::printf("root=%s\nlaunchd=%s\napp=%s\nexecutable=%s\nlog=%s\njob=%s\nid=%s\nversion=%s\n",
@@ -132,9 +135,9 @@ int startJob(const standins::UpdateScene& layout, std::map<std::string, std::str
     argv.push_back("--wait-for-pid");
     argv.push_back(given["--wait-for-pid"]);
   }
-  const pid_t pid = standins::startDetached(argv);
-  if (pid < 0 || !standins::writeJobPid(layout, pid)) return kFailureStatus;
-  std::printf("%d\n", static_cast<int>(pid));
+  const auto pid = standins::startDetached(argv);
+  if (!pid || !standins::writeJobPid(layout, *pid)) return kFailureStatus;
+  std::printf("%d\n", static_cast<int>(*pid));
   return 0;
 }
 

@@ -53,12 +53,13 @@ std::string infoPlistXml(const BundleInfo& info) {
   return toXml(dictionary.get()).value_or("");
 }
 
-bool writeInfoPlist(const std::string& bundle, const BundleInfo& info) {
+common::Result<void> writeInfoPlist(const std::string& bundle, const BundleInfo& info) {
   const std::string xml = infoPlistXml(info);
-  return !xml.empty() && replaceFile(infoPlistPath(bundle), xml);
+  if (xml.empty()) return common::Failure{"cannot encode the Info.plist"};
+  return replaceFile(infoPlistPath(bundle), xml);
 }
 
-bool writeBundleVersion(const std::string& bundle, const std::string& version) {
+common::Result<void> writeBundleVersion(const std::string& bundle, const std::string& version) {
   PlistNode dictionary = parse(readFile(infoPlistPath(bundle)).value_or(""));
   if (!dictionary || plist_get_node_type(dictionary.get()) != PLIST_DICT) {
     dictionary = PlistNode(plist_new_dict(), &plist_free);
@@ -66,7 +67,8 @@ bool writeBundleVersion(const std::string& bundle, const std::string& version) {
   plist_dict_set_item(dictionary.get(), "CFBundleShortVersionString",
                       plist_new_string(version.c_str()));
   const auto xml = toXml(dictionary.get());
-  return xml && replaceFile(infoPlistPath(bundle), *xml);
+  if (!xml) return common::Failure{"cannot encode the Info.plist"};
+  return replaceFile(infoPlistPath(bundle), *xml);
 }
 
 std::optional<BundleInfo> readBundleInfo(const std::string& bundle) {

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "result/result.h"
+
 namespace installwarden::standins {
 
 /// The two Info.plist entries the assistant and the workspace read.
@@ -17,12 +19,12 @@ std::string infoPlistPath(const std::string& bundle);
 /// An XML property list holding `info` (and a bundle name and identifier, as a real one does).
 std::string infoPlistXml(const BundleInfo& info);
 
-/// Writes `info` as the bundle's Info.plist, replacing it atomically. False on failure.
-bool writeInfoPlist(const std::string& bundle, const BundleInfo& info);
+/// Writes `info` as the bundle's Info.plist, replacing it atomically.
+common::Result<void> writeInfoPlist(const std::string& bundle, const BundleInfo& info);
 
 /// Sets the bundle's CFBundleShortVersionString, keeping every other entry of its Info.plist;
-/// an unreadable plist is replaced by one holding only the version. Atomic; false on failure.
-bool writeBundleVersion(const std::string& bundle, const std::string& version);
+/// an unreadable plist is replaced by one holding only the version. Atomic.
+common::Result<void> writeBundleVersion(const std::string& bundle, const std::string& version);
 
 /// The bundle's two entries (XML or binary plist); nothing when the plist cannot be read or
 /// either entry is missing or not text.

@@ -86,7 +86,8 @@ TEST_F(StandinSupportTest, BundleExecutableIsARealExecutableCopy) {
   const std::string bundle = path("Apps/Quorvelin Pro.app");
   ASSERT_TRUE(replaceFile(path("binary"), "#!/bin/sh\n"));
   const AppSettings settings{path("root"), "some-id", false, path("runs.log")};
-  ASSERT_FALSE(makeFakeBundle(bundle, {"1.0.0", "Quorvelin Pro"}, path("binary"), settings));
+  const auto made = makeFakeBundle(bundle, {"1.0.0", "Quorvelin Pro"}, path("binary"), settings);
+  ASSERT_TRUE(made.ok()) << made.reason();
 
   const std::string executable = bundleExecutablePath(bundle, "Quorvelin Pro");
   struct stat info {};

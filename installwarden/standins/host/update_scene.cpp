@@ -45,14 +45,15 @@ UpdateScene::UpdateScene(std::string folder, uid_t uid) : directory(std::move(fo
   appRunsLog = directory + "/app-runs.log";
 }
 
-std::optional<std::string> createScene(const UpdateScene& scene, const SceneOptions& options) {
+common::Result<void> createScene(const UpdateScene& scene, const SceneOptions& options) {
   if (!makeDirectories(scene.root) || !makeDirectories(scene.jobDir)) {
-    return "cannot create the folders under " + scene.directory;
+    return common::Failure{"cannot create the folders under " + scene.directory};
   }
   const AppSettings settings{scene.root, scene.id, options.receiptOk, scene.appRunsLog};
-  if (auto error = makeFakeBundle(scene.appPath, {scene.sourceVersion, scene.executable},
-                                  options.appBinary, settings)) {
-    return error;
+  if (auto made = makeFakeBundle(scene.appPath, {scene.sourceVersion, scene.executable},
+                                 options.appBinary, settings);
+      !made) {
+    return made;
   }
   const std::string description =
       "\tprogram = " + scene.appPath + "/Contents/Frameworks/Squirrel.framework/Resources/ShipIt\n";
@@ -62,9 +63,9 @@ std::optional<std::string> createScene(const UpdateScene& scene, const SceneOpti
   if (!replaceFile(scene.installerRuns, options.installerRuns) ||
       !replaceFile(scene.jobDir + "/description", description) ||
       !replaceFile(scene.jobDir + "/command", command)) {
-    return "cannot write the installer job under " + scene.standinDir;
+    return common::Failure{"cannot write the installer job under " + scene.standinDir};
   }
-  return std::nullopt;
+  return common::done();
 }
 
 std::string requestJson(const UpdateScene& scene, std::int32_t ownerPid, std::uint64_t logOffset) {
@@ -82,11 +83,13 @@ std::string requestJson(const UpdateScene& scene, std::int32_t ownerPid, std::ui
   return request.dump();
 }
 
-bool writeRequest(const UpdateScene& scene, std::int32_t ownerPid, std::uint64_t logOffset) {
+common::Result<void> writeRequest(const UpdateScene& scene, std::int32_t ownerPid,
+                                  std::uint64_t logOffset) {
   return replaceFile(scene.root + "/request.json", requestJson(scene, ownerPid, logOffset));
 }
 
-bool writeCommand(const UpdateScene& scene, const std::string& phase, std::int64_t sequence) {
+common::Result<void> writeCommand(const UpdateScene& scene, const std::string& phase,
+                                  std::int64_t sequence) {
   const nlohmann::json command = {{"id", scene.id}, {"phase", phase}, {"sequence", sequence}};
   return replaceFile(scene.root + "/command.json", command.dump());
 }
@@ -95,7 +98,7 @@ std::vector<std::string> jobCommand(const UpdateScene& scene) {
   return lines(readFile(scene.jobDir + "/command").value_or(""));
 }
 
-bool writeJobPid(const UpdateScene& scene, pid_t pid) {
+common::Result<void> writeJobPid(const UpdateScene& scene, pid_t pid) {
   return replaceFile(scene.jobDir + "/pid", std::to_string(pid) + "\n");
 }
 

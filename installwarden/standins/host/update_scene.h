@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "result/result.h"
+
 namespace installwarden::standins {
 
 /// Where every file of one simulated update lives, all under one folder:
@@ -48,22 +50,24 @@ struct SceneOptions {
 };
 
 /// Creates the folders, the bundle at the source version, the application's settings, the
-/// installer scenario and the job's description and command. An error description on failure.
-std::optional<std::string> createScene(const UpdateScene& scene, const SceneOptions& options);
+/// installer scenario and the job's description and command.
+common::Result<void> createScene(const UpdateScene& scene, const SceneOptions& options);
 
 /// request.json for the scene: every key, all ten window texts, the given owner.
 std::string requestJson(const UpdateScene& scene, std::int32_t ownerPid,
                         std::uint64_t logOffset = 0);
-bool writeRequest(const UpdateScene& scene, std::int32_t ownerPid, std::uint64_t logOffset = 0);
+common::Result<void> writeRequest(const UpdateScene& scene, std::int32_t ownerPid,
+                                  std::uint64_t logOffset = 0);
 
 /// command.json for the scene's id.
-bool writeCommand(const UpdateScene& scene, const std::string& phase, std::int64_t sequence);
+common::Result<void> writeCommand(const UpdateScene& scene, const std::string& phase,
+                                  std::int64_t sequence);
 
 /// The job's argv as its command file holds it; for the first run, started before the owner
 /// quits, add "--wait-for-pid <owner>" so it installs only once the owner is gone.
 std::vector<std::string> jobCommand(const UpdateScene& scene);
 
 /// The job's current pid as the launchd stand-in reports it; written by whoever starts a run.
-bool writeJobPid(const UpdateScene& scene, pid_t pid);
+common::Result<void> writeJobPid(const UpdateScene& scene, pid_t pid);
 
 }  // namespace installwarden::standins

@@ -44,7 +44,8 @@ class InstallerLog {
  public:
   explicit InstallerLog(std::string path) : path_(std::move(path)) {}
   void line(const std::string& message) const {
-    installwarden::standins::appendToFile(
+    // A log line that cannot be written leaves nothing to tell it to; the run goes on.
+    [[maybe_unused]] const auto written = installwarden::standins::appendToFile(
         path_, timestamp() + " ShipIt[" + std::to_string(::getpid()) + "] " + message + "\n");
   }
 

@@ -21,6 +21,17 @@ std::string outputPath(const standins::UpdateScene& layout) {
   return layout.directory + "/processes.out";
 }
 
+/// The pid of a process the scene needs; one that could not start fails the test.
+pid_t expectStarted(const common::Result<pid_t>& started) {
+  EXPECT_TRUE(started.ok()) << started.reason();
+  return started ? *started : -1;
+}
+
+/// A file the scene needs written; one that could not be written fails the test.
+void expectWritten(const common::Result<void>& written) {
+  EXPECT_TRUE(written.ok()) << written.reason();
+}
+
 }  // namespace
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -54,7 +65,7 @@ AssistantScene::AssistantScene(const SceneSetup& setup)
   options.appBinary = FAKE_HOST_BINARY;
   options.installerRuns = setup.installerRuns;
   options.receiptOk = setup.receiptOk;
-  if (const auto error = standins::createScene(layout_, options)) ADD_FAILURE() << *error;
+  expectWritten(standins::createScene(layout_, options));
 }
 
 AssistantScene::~AssistantScene() {
@@ -70,15 +81,15 @@ AssistantScene::~AssistantScene() {
 pid_t AssistantScene::startOwner() {
   const std::string executable =
       standins::bundleExecutablePath(layout_.appPath, layout_.executable);
-  owner_ = processes_.start({executable, "stay", "--until", layout_.directory + "/quit-owner"},
-                            headlessEnvironment({}), outputPath(layout_));
-  EXPECT_GT(owner_, 0);
-  EXPECT_TRUE(standins::writeRequest(layout_, owner_));
+  owner_ = expectStarted(
+      processes_.start({executable, "stay", "--until", layout_.directory + "/quit-owner"},
+                       headlessEnvironment({}), outputPath(layout_)));
+  expectWritten(standins::writeRequest(layout_, owner_));
   return owner_;
 }
 
 void AssistantScene::quitOwner() {
-  standins::replaceFile(layout_.directory + "/quit-owner", "");
+  expectWritten(standins::replaceFile(layout_.directory + "/quit-owner", ""));
   EXPECT_TRUE(processes_.waitForEnd(owner_, 5s)) << "the owner did not quit";
 }
 
@@ -86,18 +97,18 @@ pid_t AssistantScene::startFirstInstallerRun() {
   auto argv = standins::jobCommand(layout_);
   argv.push_back("--wait-for-pid");
   argv.push_back(std::to_string(owner_));
-  const pid_t job = processes_.start(argv, headlessEnvironment({}), outputPath(layout_));
-  EXPECT_GT(job, 0);
-  EXPECT_TRUE(standins::writeJobPid(layout_, job));
+  const pid_t job =
+      expectStarted(processes_.start(argv, headlessEnvironment({}), outputPath(layout_)));
+  expectWritten(standins::writeJobPid(layout_, job));
   return job;
 }
 
 pid_t AssistantScene::startAssistant() {
   std::vector<std::string> environment{"LAUNCHD_STANDIN_DIR=" + layout_.standinDir};
   if (!display_.empty()) environment.push_back("DISPLAY=" + display_);
-  assistant_ = processes_.start({INSTALLWARDEN_TEST_BINARY, layout_.root},
-                                headlessEnvironment(environment), outputPath(layout_));
-  EXPECT_GT(assistant_, 0);
+  assistant_ =
+      expectStarted(processes_.start({INSTALLWARDEN_TEST_BINARY, layout_.root},
+                                     headlessEnvironment(environment), outputPath(layout_)));
   return assistant_;
 }
 
@@ -105,9 +116,7 @@ pid_t AssistantScene::startApplication(const std::vector<std::string>& arguments
   std::vector<std::string> argv{
       standins::bundleExecutablePath(layout_.appPath, layout_.executable)};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  const pid_t pid = processes_.start(argv, headlessEnvironment({}), outputPath(layout_));
-  EXPECT_GT(pid, 0);
-  return pid;
+  return expectStarted(processes_.start(argv, headlessEnvironment({}), outputPath(layout_)));
 }
 
 pid_t AssistantScene::startRunningCopy() {
@@ -116,7 +125,7 @@ pid_t AssistantScene::startRunningCopy() {
 }
 
 void AssistantScene::stopRunningCopy() {
-  standins::replaceFile(layout_.directory + "/quit-copy", "");
+  expectWritten(standins::replaceFile(layout_.directory + "/quit-copy", ""));
   EXPECT_TRUE(processes_.waitForEnd(runningCopy_, 5s)) << "the running copy did not quit";
 }
 
@@ -182,11 +191,11 @@ std::optional<UpdateStatus> AssistantScene::driveToStarting() {
 }
 
 void AssistantScene::writeCommand(const std::string& phase, std::int64_t sequence) const {
-  EXPECT_TRUE(standins::writeCommand(layout_, phase, sequence));
+  expectWritten(standins::writeCommand(layout_, phase, sequence));
 }
 
 void AssistantScene::writeRootFile(const std::string& name, const std::string& bytes) const {
-  EXPECT_TRUE(standins::replaceFile(layout_.root + "/" + name, bytes));
+  expectWritten(standins::replaceFile(layout_.root + "/" + name, bytes));
 }
 
 void AssistantScene::removeRootFile(const std::string& name) const {

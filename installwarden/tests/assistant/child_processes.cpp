@@ -30,9 +30,9 @@ void ChildProcesses::killAll() {
   }
 }
 
-pid_t ChildProcesses::start(const std::vector<std::string>& argv,
-                            const std::vector<std::string>& environment,
-                            const std::string& outputPath) {
+common::Result<pid_t> ChildProcesses::start(const std::vector<std::string>& argv,
+                                            const std::vector<std::string>& environment,
+                                            const std::string& outputPath) {
   os::Command command;
   command.argv = argv;
   command.environment = environment;
@@ -40,8 +40,7 @@ pid_t ChildProcesses::start(const std::vector<std::string>& argv,
   command.output = os::Stream::kFile;
   command.errors = os::Stream::kFile;
   command.file = outputPath;
-  const auto started = os::spawn(command);
-  return started ? *started : -1;
+  return os::spawn(command);
 }
 
 void ChildProcesses::reap() {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "result/result.h"
+
 namespace installwarden::e2e {
 
 /// The processes one test starts, and every orphan they leave: the test process becomes their
@@ -21,9 +23,10 @@ class ChildProcesses {
   ChildProcesses& operator=(const ChildProcesses&) = delete;
 
   /// Starts `argv` with exactly `environment`, stdin on /dev/null and stdout and stderr
-  /// appended to `outputPath`. The pid, or -1.
-  pid_t start(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-              const std::string& outputPath);
+  /// appended to `outputPath`. Its pid.
+  common::Result<pid_t> start(const std::vector<std::string>& argv,
+                              const std::vector<std::string>& environment,
+                              const std::string& outputPath);
 
   /// Reaps every child that has ended, remembering its wait status.
   void reap();

@@ -40,14 +40,14 @@ const RequestChange kRequestChanges[] = {
      [](AssistantScene& scene) {
        auto layout = scene.layout();
        layout.id = "0B7A4F93-1D5E-4E8A-9C62-3F2A9C4E7B1D";
-       standins::writeRequest(layout, 1);
+       ASSERT_TRUE(standins::writeRequest(layout, 1));
      },
      true},
     {"SameIdInOtherLetterCase",
      [](AssistantScene& scene) {
        auto layout = scene.layout();
        layout.id = "3f2a9c4e-7b1d-4e8a-9c62-1d5e0b7a4f93";
-       standins::writeRequest(layout, 1);
+       ASSERT_TRUE(standins::writeRequest(layout, 1));
      },
      true},
     {"Malformed", [](AssistantScene& scene) { scene.writeRootFile("request.json", "{\"id\":"); },
@@ -56,7 +56,7 @@ const RequestChange kRequestChanges[] = {
      [](AssistantScene& scene) {
        auto layout = scene.layout();
        layout.version = "9.9.9";
-       standins::writeRequest(layout, 1);
+       ASSERT_TRUE(standins::writeRequest(layout, 1));
      },
      false},
 };
@@ -153,10 +153,11 @@ TEST(SecondAssistantTest, ExitsAtOnceAndLeavesTheFirstAlone) {
   ASSERT_NO_FATAL_FAILURE(startWaiting(scene));
   const auto first = scene.status();
 
-  const pid_t second = scene.processes().start(
+  const auto second = scene.processes().start(
       {INSTALLWARDEN_TEST_BINARY, scene.root()},
       headlessEnvironment({"LAUNCHD_STANDIN_DIR=" + scene.layout().standinDir}), "/dev/null");
-  EXPECT_TRUE(exitedWith(scene.processes().waitForEnd(second, 3s), 0));
+  ASSERT_TRUE(second.ok()) << second.reason();
+  EXPECT_TRUE(exitedWith(scene.processes().waitForEnd(*second, 3s), 0));
 
   EXPECT_TRUE(scene.assistantRunning());
   const auto later =

@@ -73,11 +73,11 @@ XDisplay::XDisplay(ChildProcesses& processes) {
   // The write end must survive exec: Xvfb reports its display number there.
   const int reportFd = ::fcntl(pipeEnds[1], F_DUPFD, 10);
   ::close(pipeEnds[1]);
-  const pid_t server = processes.start({"/usr/bin/Xvfb", "-displayfd", std::to_string(reportFd),
-                                        "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
-                                       headlessEnvironment({}), "/dev/null");
+  const auto server = processes.start({"/usr/bin/Xvfb", "-displayfd", std::to_string(reportFd),
+                                       "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                                      headlessEnvironment({}), "/dev/null");
   ::close(reportFd);
-  if (server > 0) {
+  if (server) {
     const std::string number = readDisplayNumber(pipeEnds[0]);
     if (!number.empty()) name_ = ":" + number;
   }
