@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "assistant/binary_plist_guard.h"
+#include "assistant/xml_plist_guard.h"
 #include "update_state/exchange_file.h"
 
 namespace installwarden {
@@ -24,9 +25,10 @@ std::optional<std::string> plistDictionaryString(std::string_view bytes, const s
   if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
     return std::nullopt;
   }
-  if (bytes.starts_with(kBinaryPlistMagic) && !binaryPlistWithinBounds(bytes)) {
-    return std::nullopt;
-  }
+  // Both parsers recurse per level of nesting: bound the shape before either sees the bytes.
+  const bool withinBounds = bytes.starts_with(kBinaryPlistMagic) ? binaryPlistWithinBounds(bytes)
+                                                                 : xmlPlistWithinBounds(bytes);
+  if (!withinBounds) return std::nullopt;
   plist_t parsed = nullptr;
   plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &parsed);
   const PlistPtr root(parsed);

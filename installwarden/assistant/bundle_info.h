@@ -8,7 +8,8 @@ namespace installwarden {
 
 /// The text stored under `key` in the property list `bytes` (XML or binary), or nothing when
 /// the bytes are not a plist, its root is not a non-empty dictionary, the key is missing or
-/// its value is not text. A binary plist outside binaryPlistWithinBounds counts as no plist.
+/// its value is not text. A plist outside binaryPlistWithinBounds or xmlPlistWithinBounds
+/// counts as no plist.
 std::optional<std::string> plistDictionaryString(std::string_view bytes, const std::string& key);
 
 /// The text under `key` in "<bundlePath>/Contents/Info.plist", read whole (size-capped); nothing

@@ -112,6 +112,19 @@ const std::string kVersionDict = xmlPlist(
     "<key>CFBundleShortVersionString</key><string>2.0.0 beta</string>"
     "<key>CFBundleVersion</key><integer>7</integer></dict>");
 
+/// A version entry beside a value nested `depth` times in `open` ... `close`.
+std::string nestedXml(std::size_t depth, const std::string& open, const std::string& close) {
+  std::string nested;
+  nested.reserve(depth * (open.size() + close.size()));
+  for (std::size_t i = 0; i < depth; ++i) nested += open;
+  nested += "<true/>";
+  for (std::size_t i = 0; i < depth; ++i) nested += close;
+  return xmlPlist(
+      "<dict><key>CFBundleShortVersionString</key><string>2.0.0</string>"
+      "<key>Deep</key>" +
+      nested + "</dict>");
+}
+
 struct PlistCase {
   const char* name;
   std::string bytes;
@@ -147,7 +160,15 @@ INSTANTIATE_TEST_SUITE_P(
         PlistCase{"NotAPlist", "{\"CFBundleShortVersionString\":\"2.0.0\"}", std::nullopt},
         PlistCase{"TruncatedXml", kVersionDict.substr(0, kVersionDict.size() / 2), std::nullopt},
         PlistCase{"TruncatedBinary", toBinary(kVersionDict).substr(0, 40), std::nullopt},
-        PlistCase{"EmptyFile", "", std::nullopt}),
+        PlistCase{"EmptyFile", "", std::nullopt},
+        // Parsing or releasing nesting this deep overflows the stack.
+        PlistCase{"XmlArrays200000Deep", nestedXml(200'000, "<array>", "</array>"), std::nullopt},
+        PlistCase{"XmlDictionaries150000Deep", nestedXml(150'000, "<dict><key>k</key>", "</dict>"),
+                  std::nullopt},
+        // Closing tags inside a comment close nothing: still 600 levels.
+        PlistCase{"XmlNestingBehindCommentedCloses",
+                  nestedXml(600, "<array><!--</array>-->", "</array>"), std::nullopt},
+        PlistCase{"XmlNestedWithinBounds", nestedXml(400, "<array>", "</array>"), "2.0.0"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(BundleInfo, ReadsOtherKeysAndToleratesATrailingSlash) {
