@@ -16,7 +16,8 @@
 namespace os {
 
 /// The regular file at `path` (symbolic links followed) open for reading, or nothing when it is
-/// missing, unreadable or not a regular file. Opening a FIFO or device never blocks.
+/// missing, unreadable or not a regular file. The type is checked before opening, so a FIFO or
+/// device is never opened, and again on the open descriptor (the same file as checked).
 std::optional<FileDescriptor> openRegularFile(const std::string& path);
 
 /// All bytes of the regular file at `path` (symbolic links followed), or nothing when it is
@@ -49,6 +50,12 @@ struct ReplaceOptions {
 /// system's error text and no temporary file is left behind.
 common::Result<void> replaceAtomically(const std::string& path, std::string_view bytes,
                                        const ReplaceOptions& options = {});
+
+/// Removes what writers of `path` killed during `replaceAtomically` left behind: the regular
+/// files named as its temporary files (".<name>." and six letters or digits) in the same
+/// folder. Symbolic links, folders and every other name are left alone. Only for a caller that
+/// knows no other writer of `path` is at work.
+void removeReplacementLeftovers(const std::string& path);
 
 /// `directory` + "/" + `name` without a doubled slash; an empty directory is the current one.
 std::string joinPath(const std::string& directory, const std::string& name);

@@ -1,5 +1,6 @@
 #include "os/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "os/file_descriptor.h"
 
@@ -17,17 +19,46 @@ namespace {
 
 common::Failure systemError(int error) { return common::Failure{std::strerror(error)}; }
 
+/// The folder part of `path` ("" or ending in '/') and its last component.
+std::pair<std::string, std::string> splitPath(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return {"", path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+/// mkostemp's pattern for the temporary file of a replacement of `name`.
+constexpr std::string_view kTemporarySuffix = "XXXXXX";
+std::string temporaryPattern(const std::string& name) {
+  return "." + name + "." + std::string(kTemporarySuffix);
+}
+
+bool isTemporaryOf(std::string_view entry, const std::string& name) {
+  const std::string pattern = temporaryPattern(name);
+  const std::string_view prefix(pattern.data(), pattern.size() - kTemporarySuffix.size());
+  if (entry.size() != pattern.size() || !entry.starts_with(prefix)) return false;
+  // mkostemp's letters, whatever the locale says a letter is.
+  return std::all_of(
+      entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+      });
+}
+
 }  // namespace
 
 std::optional<FileDescriptor> openRegularFile(const std::string& path) {
+  // Checked before opening: opening a device can have effects of its own.
+  struct stat checked {};
+  if (::stat(path.c_str(), &checked) != 0 || !S_ISREG(checked.st_mode)) return std::nullopt;
   int fd;
   do {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+    // Should the path be swapped for a FIFO or device meanwhile, the open neither waits for a
+    // writer nor makes a terminal the controlling one, and the check below refuses it.
     fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   } while (fd < 0 && errno == EINTR);
   FileDescriptor file(fd);
-  struct stat info {};
-  if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+  struct stat opened {};
+  if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+      opened.st_dev != checked.st_dev || opened.st_ino != checked.st_ino) {
     return std::nullopt;
   }
   return file;
@@ -103,10 +134,8 @@ common::Result<void> writeAll(int fd, std::string_view bytes) {
 
 common::Result<void> replaceAtomically(const std::string& path, std::string_view bytes,
                                        const ReplaceOptions& options) {
-  const auto slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temporary = folder + "." + name + ".XXXXXX";
+  const auto [folder, name] = splitPath(path);
+  std::string temporary = folder + temporaryPattern(name);
   // mkostemp creates the file with O_CREAT|O_EXCL and mode 0600 under a unique name.
   FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC | O_NOFOLLOW));
   if (!file.valid()) return systemError(errno);
@@ -124,6 +153,25 @@ common::Result<void> replaceAtomically(const std::string& path, std::string_view
   if (auto closed = file.close(); !closed) return fail(common::Failure{closed.reason()});
   if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(systemError(errno));
   return common::done();
+}
+
+void removeReplacementLeftovers(const std::string& path) {
+  const auto [folder, name] = splitPath(path);
+  const FileDescriptor folderFd(
+      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folderFd.valid()) return;
+  // The listing gets a descriptor of its own; folderFd names the entries without a path.
+  DIR* listing = ::fdopendir(::fcntl(folderFd.get(), F_DUPFD_CLOEXEC, 0));
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (!isTemporaryOf(entry->d_name, name)) continue;
+    struct stat info {};
+    if (::fstatat(folderFd.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode)) {
+      ::unlinkat(folderFd.get(), entry->d_name, 0);
+    }
+  }
+  ::closedir(listing);
 }
 
 std::string joinPath(const std::string& directory, const std::string& name) {

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +105,80 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFileOrTooLarge) {
   std::filesystem::create_symlink(root.file("ten"), root.file("link"));
   EXPECT_EQ(readWholeFile(root.file("link"), kCap), "0123456789");
 }
+
+/// A file that is no regular file, and how to open it the way its own users do.
+struct SpecialFile {
+  const char* name;
+  /// Creates it under `root` (or finds it) and returns its path; `keep` holds what must stay
+  /// open meanwhile.
+  std::string (*make)(const test_support::TempDirectory& root, FileDescriptor& keep);
+  int openFlags;
+  friend void PrintTo(const SpecialFile& file, std::ostream* out) { *out << file.name; }
+};
+
+const SpecialFile kSpecialFiles[] = {
+    {"Fifo",
+     [](const test_support::TempDirectory& root, FileDescriptor&) {
+       EXPECT_EQ(::mkfifo(root.file("fifo").c_str(), 0600), 0);
+       return root.file("fifo");
+     },
+     O_RDONLY | O_NONBLOCK},
+    {"Directory",
+     [](const test_support::TempDirectory& root, FileDescriptor&) {
+       std::filesystem::create_directory(root.file("folder"));
+       return root.file("folder");
+     },
+     O_RDONLY | O_DIRECTORY},
+    {"Terminal",
+     [](const test_support::TempDirectory&, FileDescriptor& keep) -> std::string {
+       keep = FileDescriptor(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+       if (!keep.valid() || ::grantpt(keep.get()) != 0 || ::unlockpt(keep.get()) != 0) return "";
+       return ::ptsname(keep.get());
+     },
+     O_RDWR | O_NOCTTY | O_NONBLOCK},
+};
+
+class SpecialFileTest : public ::testing::TestWithParam<SpecialFile> {};
+
+/// Whether `watch` has reported the watched file opened since it was last asked.
+bool reportedOpen(const FileDescriptor& watch) {
+  alignas(inotify_event) char buffer[4096];
+  bool opened = false;
+  for (ssize_t count; (count = ::read(watch.get(), buffer, sizeof buffer)) > 0;) {
+    for (ssize_t at = 0; at < count;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      opened = opened || (event->mask & IN_OPEN) != 0;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  return opened;
+}
+
+TEST_P(SpecialFileTest, IsRefusedWithoutBeingOpened) {
+  // Opening a device can have effects of its own (a terminal may become the controlling one).
+  test_support::TempDirectory root;
+  FileDescriptor keep;
+  const std::string target = GetParam().make(root, keep);
+  ASSERT_FALSE(target.empty());
+  std::filesystem::create_symlink(target, root.file("link"));
+  FileDescriptor watch(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  ASSERT_TRUE(watch.valid());
+  ASSERT_GE(::inotify_add_watch(watch.get(), target.c_str(), IN_OPEN), 0);
+
+  for (const std::string& path : {target, root.file("link")}) {
+    EXPECT_FALSE(readWholeFile(path, kCap).has_value()) << path;
+    EXPECT_FALSE(openRegularFile(path).has_value()) << path;
+  }
+  EXPECT_FALSE(reportedOpen(watch));
+
+  // The watch does see an open.
+  FileDescriptor opened(::open(target.c_str(), GetParam().openFlags | O_CLOEXEC));
+  ASSERT_TRUE(opened.valid());
+  EXPECT_TRUE(reportedOpen(watch));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SpecialFileTest, ::testing::ValuesIn(kSpecialFiles),
+                         [](const auto& file) { return std::string(file.param.name); });
 
 TEST(WriteAll, WritesMoreThanOnePipeBufferThroughShortWrites) {
   int ends[2];
