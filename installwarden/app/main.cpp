@@ -9,6 +9,7 @@
 
 #include "app/assistant_loader.h"
 #include "app/assistant_lock.h"
+#include "os/files.h"
 #include "update_state/launchctl.h"
 #include "update_state/probe.h"
 #include "update_state/process_table.h"
@@ -33,6 +34,8 @@ int runAssistantForm(const std::string& root, int argc, char** argv) {
   // Another assistant for this root, or no lock file to be had: that one goes on alone.
   if (!installwarden::takeAssistantLock(root)) return kSuccess;
   // The descriptor stays open on purpose: the lock lasts until the process ends.
+  // No other writer of status.json is left: clear the temporary files of killed ones.
+  os::removeReplacementLeftovers(os::joinPath(root, "status.json"));
 
   installwarden::AssistantLaunch launch;
   launch.root = root;

@@ -97,11 +97,40 @@ class LockHolder {
 TEST_F(CliTest, LockHeldElsewhereEndsWithZeroAndChangesNothing) {
   root.write("request.json", validRequest());
   LockHolder running(root.file("assistant.lock"));
+  root.write(".status.json.Ab12Cd", "{");  // the running assistant's save under way
   const auto before = rootEntries();
   const auto outcome = run({root.path()});
   EXPECT_EQ(outcome.exitStatus, 0);
   EXPECT_EQ(outcome.standardOutput, "");
   EXPECT_EQ(rootEntries(), before) << "no status.json from a second assistant";
+}
+
+TEST_F(CliTest, TheLockHolderClearsTemporaryStatusFilesOfKilledAssistants) {
+  root.write("request.json", validRequest());
+  for (const char* name : {".status.json.Ab12Cd", ".status.json.000000"}) root.write(name, "{");
+  // Not what a save of status.json leaves behind.
+  std::set<std::string> kept{"request.json",        ".status.json.Ab12C",   ".status.json.Ab12Cde",
+                             ".status.json.Ab-2Cd", ".command.json.Ab12Cd", "status.json.Ab12Cd",
+                             ".status.json.Folder"};
+  for (const auto& name : kept) {
+    if (name.starts_with(".status.json.F")) {
+      std::filesystem::create_directory(root.file(name));
+    } else if (name != "request.json") {
+      root.write(name, "{");
+    }
+  }
+  test_support::TempDirectory elsewhere;
+  elsewhere.write("target", "keep");
+  std::filesystem::create_symlink(elsewhere.file("target"), root.file(".status.json.Linked"));
+  kept.insert(".status.json.Linked");
+
+  const auto outcome = run({root.path()});
+  EXPECT_FALSE(outcome.timedOut);
+  auto entries = rootEntries();
+  entries.erase("assistant.lock");
+  entries.erase("status.json");
+  EXPECT_EQ(entries, kept);
+  EXPECT_EQ(elsewhere.read("target"), "keep");
 }
 
 TEST_F(CliTest, InvalidRequestWinsOverAHeldLock) {
