@@ -96,7 +96,35 @@ TEST(Run, EnvironmentIsInheritedOrGivenWhole) {
   EXPECT_EQ(runOrFail(command).output, ",only");
 }
 
-TEST(Run, ChildStartsWithDefaultSignalsAndAnEmptyMaskWhateverTheParentHas) {
+/// /proc/self/status of a child started by each way of starting one: a run to the end, a
+/// spawn (the test programs), a detached spawn (an application being reopened).
+struct Starter {
+  const char* name;
+  std::string (*childStatus)();
+  friend void PrintTo(const Starter& starter, std::ostream* out) { *out << starter.name; }
+};
+
+std::string childStatusThrough(common::Result<pid_t> (*start)(const Command&)) {
+  test_support::TempDirectory folder;
+  Command command;
+  command.argv = {"cat", "/proc/self/status"};
+  command.output = Stream::kFile;
+  command.file = folder.file("status");
+  const auto pid = start(command);
+  EXPECT_TRUE(pid.ok()) << pid.reason();
+  if (!pid.ok() || !waitForEnd(*pid, 10s)) return "";
+  return "\n" + folder.read("status");
+}
+
+const Starter kStarters[] = {
+    {"Run", [] { return runOrFail(shell("exec cat /proc/self/status")).output; }},
+    {"Spawn", [] { return childStatusThrough(spawn); }},
+    {"SpawnDetached", [] { return childStatusThrough(spawnDetached); }},
+};
+
+class ChildSignals : public ::testing::TestWithParam<Starter> {};
+
+TEST_P(ChildSignals, DefaultDispositionsAndAnEmptyMaskWhateverTheParentHas) {
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
   struct sigaction previousPipe {};
@@ -108,17 +136,22 @@ TEST(Run, ChildStartsWithDefaultSignalsAndAnEmptyMaskWhateverTheParentHas) {
   sigemptyset(&blocked);
   sigaddset(&blocked, SIGUSR1);
   sigaddset(&blocked, SIGCHLD);
+  sigaddset(&blocked, SIGHUP);
   ::pthread_sigmask(SIG_BLOCK, &blocked, &previousMask);
 
-  const auto ended = runOrFail(shell("exec cat /proc/self/status"));
+  const std::string status = GetParam().childStatus();
 
   ::pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
   ::sigaction(SIGPIPE, &previousPipe, nullptr);
   ::sigaction(SIGTERM, &previousTerm, nullptr);
+  ASSERT_NE(statusField(status, "SigIgn"), "") << status;
   // The C library keeps two signals between the standard and the real-time ones for itself.
-  EXPECT_EQ(ownSignals(statusField(ended.output, "SigIgn")), 0u) << ended.output;
-  EXPECT_EQ(ownSignals(statusField(ended.output, "SigBlk")), 0u) << ended.output;
+  EXPECT_EQ(ownSignals(statusField(status, "SigIgn")), 0u) << status;
+  EXPECT_EQ(ownSignals(statusField(status, "SigBlk")), 0u) << status;
 }
+
+INSTANTIATE_TEST_SUITE_P(Starters, ChildSignals, ::testing::ValuesIn(kStarters),
+                         [](const auto& starter) { return std::string(starter.param.name); });
 
 TEST(Run, ProgramThatCannotStartFails) {
   test_support::TempDirectory folder;

@@ -10,6 +10,7 @@
 #include "app/assistant_loader.h"
 #include "app/assistant_lock.h"
 #include "os/files.h"
+#include "os/signals.h"
 #include "update_state/launchctl.h"
 #include "update_state/probe.h"
 #include "update_state/process_table.h"
@@ -60,7 +61,15 @@ int runProbeForm(const std::string& root, const std::string& appPath, const std:
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2) return runAssistantForm(argv[1], argc, argv);
+  // Both forms wait for launchctl runs, which a host's ignored SIGCHLD would make fail.
+  os::restoreDefaultChildSignal();
+  if (argc == 2) {
+    // Held until the assistant can judge them, instead of ending it before it is ready.
+    os::blockStopSignals();
+    // The host may quit and leave standard error without a reader; a log line must not kill.
+    os::ignoreBrokenPipes();
+    return runAssistantForm(argv[1], argc, argv);
+  }
   if (argc == 5 && std::string_view(argv[1]) == "--probe") {
     return runProbeForm(argv[2], argv[3], argv[4]);
   }

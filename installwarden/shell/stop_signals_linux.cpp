@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <csignal>
 
+#include "os/signals.h"
+
 namespace installwarden {
 namespace {
 
-constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
-
 std::atomic<int> gSignalWriteFd{-1};
-struct sigaction gPreviousActions[std::size(kStopSignals)];
+struct sigaction gPreviousActions[std::size(os::kStopSignals)];
 
 extern "C" void relayStopSignal(int signal) {
   const int savedErrno = errno;
@@ -33,7 +33,10 @@ StopSignalRelay::StopSignalRelay(std::function<void(int)> onStopRequest)
     : onStopRequest_(std::move(onStopRequest)) {
   int fds[2];
   // Close-on-exec so launchctl runs and reopened applications do not inherit the pipe.
-  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+    os::unblockStopSignals();  // no relay: a stop signal ends the process, as by default
+    return;
+  }
   readFd_ = fds[0];
   writeFd_ = fds[1];
   gSignalWriteFd.store(writeFd_);
@@ -45,15 +48,17 @@ StopSignalRelay::StopSignalRelay(std::function<void(int)> onStopRequest)
   action.sa_handler = relayStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;  // launchctl reads and waits carry on undisturbed
-  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
-    sigaction(kStopSignals[i], &action, &gPreviousActions[i]);
+  for (std::size_t i = 0; i < std::size(os::kStopSignals); ++i) {
+    sigaction(os::kStopSignals[i], &action, &gPreviousActions[i]);
   }
+  // Held back since the start of the process; any that arrived meanwhile are relayed now.
+  os::unblockStopSignals();
 }
 
 StopSignalRelay::~StopSignalRelay() {
   if (notifier_ == nullptr) return;
-  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
-    sigaction(kStopSignals[i], &gPreviousActions[i], nullptr);
+  for (std::size_t i = 0; i < std::size(os::kStopSignals); ++i) {
+    sigaction(os::kStopSignals[i], &gPreviousActions[i], nullptr);
   }
   gSignalWriteFd.store(-1);
   notifier_.reset();

@@ -9,7 +9,8 @@ namespace installwarden {
 
 /// Turns SIGTERM, SIGINT and SIGHUP into calls of `onStopRequest` on the main loop (a
 /// self-pipe read by a socket notifier), so an outside stop request goes through the same
-/// check as every other termination instead of killing the process. One instance at a time;
+/// check as every other termination instead of killing the process. Unblocks them once the
+/// handlers are in place, so those held since the start arrive then. One instance at a time;
 /// restores the previous handlers when destroyed. Needs a QCoreApplication.
 class StopSignalRelay {
  public:

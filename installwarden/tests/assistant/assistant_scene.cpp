@@ -59,7 +59,7 @@ std::string AssistantScene::makeTemporaryFolder() {
 }
 
 AssistantScene::AssistantScene(const SceneSetup& setup)
-    : layout_(makeTemporaryFolder(), ::getuid()) {
+    : layout_(makeTemporaryFolder(), ::getuid()), host_(setup.host) {
   standins::SceneOptions options;
   options.installerBinary = FAKE_INSTALLER_BINARY;
   options.appBinary = FAKE_HOST_BINARY;
@@ -106,9 +106,15 @@ pid_t AssistantScene::startFirstInstallerRun() {
 pid_t AssistantScene::startAssistant() {
   std::vector<std::string> environment{"LAUNCHD_STANDIN_DIR=" + layout_.standinDir};
   if (!display_.empty()) environment.push_back("DISPLAY=" + display_);
+  std::vector<std::string> argv{INSTALLWARDEN_TEST_BINARY, layout_.root};
+  if (!host_.empty()) {
+    std::vector<std::string> launcher{WITH_SIGNALS_BINARY};
+    launcher.insert(launcher.end(), host_.begin(), host_.end());
+    launcher.push_back("--");
+    argv.insert(argv.begin(), launcher.begin(), launcher.end());
+  }
   assistant_ =
-      expectStarted(processes_.start({INSTALLWARDEN_TEST_BINARY, layout_.root},
-                                     headlessEnvironment(environment), outputPath(layout_)));
+      expectStarted(processes_.start(argv, headlessEnvironment(environment), outputPath(layout_)));
   return assistant_;
 }
 

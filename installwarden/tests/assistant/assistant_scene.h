@@ -21,6 +21,9 @@ using namespace std::chrono_literals;
 struct SceneSetup {
   std::string installerRuns = "install 2\n";
   bool receiptOk = true;
+  /// How the host starts the assistant: options of the with-signals launcher, none for a
+  /// plain start.
+  std::vector<std::string> host = {};
 };
 
 /// One simulated update in its own temporary folder: the stand-ins, the owner, the installer
@@ -94,6 +97,7 @@ class AssistantScene {
   pid_t owner_ = -1;
   pid_t assistant_ = -1;
   pid_t runningCopy_ = -1;
+  std::vector<std::string> host_;
   std::string display_;
   std::optional<UpdateStatus> lastSeen_;
 };

@@ -27,7 +27,8 @@ struct Scenario {
   friend void PrintTo(const Scenario& s, std::ostream* out) { *out << s.name; }
 };
 
-class ProbeCli : public CliTest, public ::testing::WithParamInterface<Scenario> {
+/// Installer jobs started through the launchd stand-in, and status files naming an assistant.
+class ProbeTest : public CliTest {
  protected:
   void TearDown() override {
     for (const pid_t pid : started) ::kill(pid, SIGKILL);
@@ -94,6 +95,8 @@ class ProbeCli : public CliTest, public ::testing::WithParamInterface<Scenario> 
   std::vector<pid_t> started;
 };
 
+class ProbeCli : public ProbeTest, public ::testing::WithParamInterface<Scenario> {};
+
 TEST_P(ProbeCli, PrintsOneLineAndWritesNothing) {
   const auto& s = GetParam();
   root.write("request.json", validRequest());
@@ -136,6 +139,33 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"AppPathWithTrailingSlash", Job::kRunning, Assistant::kInstalling,
                  "/Apps/Quorvelin Pro.app/", "1.0", kAllFalse}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
+
+struct HostileHost {
+  const char* name;
+  std::vector<std::string> settings;  // options of the with-signals launcher
+  friend void PrintTo(const HostileHost& host, std::ostream* out) { *out << host.name; }
+};
+
+class ProbeUnderAHostileHost : public ProbeTest,
+                               public ::testing::WithParamInterface<HostileHost> {};
+
+TEST_P(ProbeUnderAHostileHost, AnswersAsUnderAnyOther) {
+  root.write("request.json", validRequest());
+  setUpJob(Job::kRunning);
+  std::vector<std::string> arguments = GetParam().settings;
+  arguments.insert(arguments.end(),
+                   {"--", INSTALLWARDEN_TEST_BINARY, "--probe", root.path(), kAppPath, "1.0"});
+  const auto outcome = run(arguments, WITH_SIGNALS_BINARY);
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(outcome.standardOutput, kJobAlone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, ProbeUnderAHostileHost,
+                         ::testing::Values(HostileHost{"ChildSignalIgnored", {"--ignore", "CHLD"}},
+                                           HostileHost{"ChildSignalBlocked", {"--block", "CHLD"}},
+                                           HostileHost{"EverythingIgnoredAndBlocked",
+                                                       {"--ignore", "ALL", "--block", "ALL"}}),
+                         [](const auto& host) { return std::string(host.param.name); });
 
 TEST_F(CliTest, ProbeOnAnEmptyDirectory) {
   for (const char* program : {INSTALLWARDEN_TEST_BINARY, INSTALLWARDEN_BINARY}) {
