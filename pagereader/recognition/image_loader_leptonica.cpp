@@ -14,31 +14,6 @@
 namespace pagereader {
 namespace {
 
-// Formats people hand us pictures in. Leptonica's own serialisation and the formats it cannot
-// read are left out, so their parsers never see hostile bytes.
-bool isSupportedFormat(l_int32 format) {
-  switch (format) {
-    case IFF_BMP:
-    case IFF_JFIF_JPEG:
-    case IFF_PNG:
-    case IFF_TIFF:
-    case IFF_TIFF_PACKBITS:
-    case IFF_TIFF_RLE:
-    case IFF_TIFF_G3:
-    case IFF_TIFF_G4:
-    case IFF_TIFF_LZW:
-    case IFF_TIFF_ZIP:
-    case IFF_TIFF_JPEG:
-    case IFF_PNM:
-    case IFF_GIF:
-    case IFF_JP2:
-    case IFF_WEBP:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool isTiff(l_int32 format) {
   switch (format) {
     case IFF_TIFF:
@@ -52,6 +27,23 @@ bool isTiff(l_int32 format) {
       return true;
     default:
       return false;
+  }
+}
+
+// Formats people hand us pictures in. Leptonica's own serialisation and the formats it cannot
+// read are left out, so their parsers never see hostile bytes.
+bool isSupportedFormat(l_int32 format) {
+  switch (format) {
+    case IFF_BMP:
+    case IFF_JFIF_JPEG:
+    case IFF_PNG:
+    case IFF_PNM:
+    case IFF_GIF:
+    case IFF_JP2:
+    case IFF_WEBP:
+      return true;
+    default:
+      return isTiff(format);
   }
 }
 
