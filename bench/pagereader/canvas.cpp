@@ -14,6 +14,19 @@ int Picker::number(int low, int high) {
   return std::uniform_int_distribution<int>(low, high)(random_);
 }
 
+QString Picker::date(int firstYear) {
+  const int year = number(firstYear, 2025);
+  const int month = number(1, 12);
+  const int day = number(1, 28);
+  return QString("%1-%2-%3").arg(year).arg(month, 2, 10, QChar('0')).arg(day, 2, 10, QChar('0'));
+}
+
+QString Picker::time() {
+  const int hour = number(0, 23);
+  const int minute = number(0, 59);
+  return QString("%1:%2").arg(hour, 2, 10, QChar('0')).arg(minute, 2, 10, QChar('0'));
+}
+
 QRect Canvas::text(const QString& text, const QFont& font, QColor color, QPoint topLeft) {
   const QFontMetrics metrics(font);
   const QRect box(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height()));

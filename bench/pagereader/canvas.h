@@ -27,6 +27,10 @@ class Picker {
   QStringList pick(const QStringList& pool, int count);
   /// A whole number in [low, high].
   int number(int low, int high);
+  /// A date written as YYYY-MM-DD, from `firstYear` to 2025.
+  QString date(int firstYear);
+  /// A time of day written as HH:MM.
+  QString time();
 
  private:
   std::mt19937 random_;

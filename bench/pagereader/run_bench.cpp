@@ -272,8 +272,8 @@ int main(int argc, char** argv) {
   };
 
   for (std::size_t e = 0; e < engines.size(); ++e) {
-    std::printf("\n%s\n%-16s %6s %8s %8s %8s %8s\n", engines[e].name.c_str(), "group", "images",
-                "CER", "recall", "WER en", "median");
+    std::printf("\n%s\n%-16s %6s %8s %8s %8s %8s %8s\n", engines[e].name.c_str(), "group", "images",
+                "CER", "recall", "en words", "WER en", "median");
     for (const auto& [label, filter] : groups) {
       std::size_t count = 0, chars = 0, edits = 0, lines = 0, recalled = 0, words = 0,
                   wordEdits = 0;
@@ -297,6 +297,7 @@ int main(int argc, char** argv) {
       };
       std::printf("%-16s %6zu %7.2f%% %7.1f%% ", label.c_str(), count, percent(edits, chars),
                   percent(recalled, lines));
+      std::printf("%8zu ", words);
       if (words > 0) {
         std::printf("%7.1f%% ", percent(wordEdits, words));
       } else {

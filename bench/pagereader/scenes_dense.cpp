@@ -16,14 +16,9 @@ QString number(Picker& picker, int column) {
     case 1:
       return QString::number(picker.number(1, 999)) + "." + QString::number(picker.number(0, 9));
     case 2:
-      return QString("%1-%2-%3")
-          .arg(picker.number(2015, 2025))
-          .arg(picker.number(1, 12), 2, 10, QChar('0'))
-          .arg(picker.number(1, 28), 2, 10, QChar('0'));
+      return picker.date(2015);
     default:
-      return QString("%1:%2")
-          .arg(picker.number(0, 23), 2, 10, QChar('0'))
-          .arg(picker.number(0, 59), 2, 10, QChar('0'));
+      return picker.time();
   }
 }
 

@@ -111,10 +111,7 @@ RenderedScene webPage(const SceneRecipe& recipe, const Corpus& corpus, const Pal
   int y = barHeight + em;
   y = canvas.text(picker.pick(corpus.settings, 1).front(), heading, ink, {margin, y}).bottom();
   y += em / 2;
-  const QString date = QString("%1-%2-%3")
-                           .arg(picker.number(2019, 2025))
-                           .arg(picker.number(1, 12), 2, 10, QChar('0'))
-                           .arg(picker.number(1, 28), 2, 10, QChar('0'));
+  const QString date = picker.date(2019);
   y = canvas.text(date, small, colors.secondary, {margin, y}).bottom() + em;
   const int lineHeight = QFontMetrics(body).height() * 3 / 2;
   for (const QString& paragraph : picker.pick(corpus.paragraphs, 2)) {

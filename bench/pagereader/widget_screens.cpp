@@ -159,6 +159,13 @@ class TruthCollector {
   std::vector<TruthLine> lines_;
 };
 
+// A list or table as tall and wide as its entries, without scroll bars.
+void showWholeContents(QAbstractScrollArea* area) {
+  area->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+  area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
 // A field wide enough to show all of its text, as a form laid out for it would be.
 QLineEdit* field(const QString& text) {
   auto* edit = new QLineEdit(text);
@@ -167,13 +174,6 @@ QLineEdit* field(const QString& text) {
 }
 
 QString number(Picker& picker) { return QString::number(picker.number(1, 99999)); }
-
-QString date(Picker& picker) {
-  return QString("%1-%2-%3")
-      .arg(picker.number(2016, 2025))
-      .arg(picker.number(1, 12), 2, 10, QChar('0'))
-      .arg(picker.number(1, 28), 2, 10, QChar('0'));
-}
 
 QWidget* dialog(Picker& picker, const Corpus& corpus) {
   auto* top = new QWidget;
@@ -205,9 +205,7 @@ QWidget* form(Picker& picker, const Corpus& corpus) {
   auto* sidebar = new QListWidget;
   sidebar->addItems(picker.pick(corpus.sidebar, 7));
   sidebar->setCurrentRow(1);
-  sidebar->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-  sidebar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  sidebar->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  showWholeContents(sidebar);
   row->addWidget(sidebar);
 
   auto* right = new QVBoxLayout;
@@ -253,13 +251,11 @@ QWidget* table(Picker& picker, const Corpus& corpus) {
     auto* count = new QTableWidgetItem(number(picker));
     count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     table->setItem(r, 2, count);
-    table->setItem(r, 3, new QTableWidgetItem(date(picker)));
+    table->setItem(r, 3, new QTableWidgetItem(picker.date(2016)));
   }
   table->resizeColumnsToContents();
   table->resizeRowsToContents();
-  table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  showWholeContents(table);
   layout->addWidget(table);
   return top;
 }
@@ -274,9 +270,7 @@ QWidget* list(Picker& picker, const Corpus& corpus) {
   items->addItems(picker.pick(corpus.cells, 6) + picker.pick(corpus.values, 3));
   items->item(4)->setFlags(Qt::NoItemFlags);  // a disabled entry
   items->setCurrentRow(2);
-  items->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-  items->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  items->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  showWholeContents(items);
   layout->addWidget(items);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
