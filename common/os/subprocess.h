@@ -62,6 +62,14 @@ common::Result<pid_t> spawn(const Command& command);
 /// so it outlives its starter and holds nothing of it; nobody here waits for it.
 common::Result<pid_t> spawnDetached(const Command& command);
 
+/// Starts `command` with no descriptor beyond the standard three in a new session, whose leader
+/// is a short-lived intermediate process reaped before this returns: the started process is never
+/// this process's child, so it outlives it and is never left behind as its zombie (the init
+/// process, or the nearest subreaper, reaps it), and never takes a controlling terminal. Its pid,
+/// or the reason it could not be started (a missing or non-executable program included).
+/// `Stream::kCapture` is refused.
+common::Result<pid_t> spawnOrphan(const Command& command);
+
 /// Waits at most `timeout` for the child `pid` to end and reaps it: its wait status, or nothing
 /// while it still runs (or when it cannot be waited for).
 std::optional<int> waitForEnd(pid_t pid, std::chrono::milliseconds timeout);
