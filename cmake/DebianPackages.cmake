@@ -1,6 +1,8 @@
 # Debian packages, built with `cpack` in the build tree: one package per program, since the two
 # share nothing and each pulls in a large toolkit of its own (Qt for installwarden, OpenCV for
-# pagereader), and a development package for applications built against the host library.
+# pagereader). The host library's run-time part ships with installwarden, which it drives and
+# whose exchange files it writes, so both always come in the same version; its headers, CMake
+# package and pkg-config file go in installwarden-dev, needed only to build an application.
 # Run-time dependencies are computed from the binaries by dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -9,9 +11,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL installwarden pagereader)
+set(CPACK_COMPONENTS_ALL installwarden pagereader host_dev)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# An application linked against the host library then depends on installwarden by itself.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_INSTALLWARDEN_PACKAGE_NAME installwarden)
 set(CPACK_DEBIAN_INSTALLWARDEN_PACKAGE_SECTION utils)
@@ -28,5 +33,14 @@ set(CPACK_COMPONENT_PAGEREADER_DESCRIPTION
 pagereader recognises Simplified Chinese, Traditional Chinese and English text in one image\n\
 file and prints each line with its box and confidence as one JSON object. The text models\n\
 come with the package.")
+
+set(CPACK_DEBIAN_HOST_DEV_PACKAGE_NAME installwarden-dev)
+set(CPACK_DEBIAN_HOST_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_HOST_DEV_PACKAGE_DEPENDS "installwarden (= ${CPACK_PACKAGE_VERSION})")
+set(CPACK_COMPONENT_HOST_DEV_DESCRIPTION
+  "host library for applications updated with installwarden (development files)\n\
+Headers, CMake package (installwarden::host) and pkg-config file of the library with which an\n\
+application drives its own update: the request, commands, the window, the assistant's status,\n\
+the probe, the launch report and a detached start of the assistant.")
 
 include(CPack)

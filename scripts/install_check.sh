@@ -64,6 +64,64 @@ echo "$output" | cut -c1-200
 grep -q '"ok":true' <<<"$output" || fail "pagereader could not read the sample"
 grep -q '"text":"[^"]' <<<"$output" || fail "pagereader found no text in the sample"
 
+echo "== an application built against the installed host library"
+# Through the CMake package and through pkg-config; it drives the installed assistant on a
+# request whose owner is gone until the update is over.
+mkdir "$work/app" "$work/app-root"
+cat >"$work/app/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(updating_app CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(installwarden-host 1 REQUIRED)
+add_executable(updating_app main.cpp)
+target_link_libraries(updating_app PRIVATE installwarden::host)
+CMAKE
+cat >"$work/app/main.cpp" <<'CPP'
+#include <installwarden/host/host.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace host = installwarden::host;
+
+int main(int argc, char** argv) {
+  if (argc != 4) return 64;
+  const std::string program = argv[1], root = argv[2];
+  host::UpdateRequest request;
+  request.appPath = "/Applications/Quorvelin Pro.app";
+  request.sourceVersion = "1.0";
+  request.version = "2.0";
+  request.ownerPid = std::stoi(argv[3]);
+  request.jobLabel = "com.example.quorvelin.ShipIt";
+  request.logPath = root + "/ShipIt.log";
+  const auto id = host::writeRequest(root, request);
+  if (!id) return std::fprintf(stderr, "%s\n", id.reason().c_str()), 1;
+  const auto answer = host::probe(program, root, request.appPath, "1.0");
+  if (!answer) return std::fprintf(stderr, "%s\n", answer.reason().c_str()), 1;
+  const auto started = host::startAssistant(program, root);
+  if (!started) return std::fprintf(stderr, "%s\n", started.reason().c_str()), 1;
+  for (int i = 0; i < 200; ++i) {
+    const auto status = host::readStatus(root, *id);
+    if (status && host::isFinal(status->phase) && !status->alive) {
+      std::printf("probe active=%d; assistant %d ended \"%s\"\n", answer->active, *started,
+                  std::string(host::phaseName(status->phase)).c_str());
+      return status->phase == host::Phase::kCancelled ? 0 : 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return std::fprintf(stderr, "the assistant did not end\n"), 1;
+}
+CPP
+cmake -S "$work/app" -B "$work/app/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/app/build" >/dev/null
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 \
+  "$work/app/build/updating_app" "$prefix/bin/installwarden" "$work/app-root" "$dead_owner" ||
+  fail "the application built against the host library failed"
+PKG_CONFIG_PATH="$prefix/lib/pkgconfig" c++ -std=c++20 "$work/app/main.cpp" -o "$work/app/pc_app" \
+  $(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs installwarden-host) ||
+  fail "the host library's pkg-config file does not build an application"
+
 echo "== Debian packages"
 cpack --config "$build/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log" >&2; fail "cpack failed"; }
@@ -97,6 +155,12 @@ expect_depends pagereader 'libopencv-dnn[0-9.]+' 'libopencv-core[0-9.]+' 'libope
   'libleptonica[0-9]+|liblept[0-9]+' 'libstdc\+\+6'
 expect_contents "$work/packages"/installwarden_*.deb usr/bin/installwarden \
   'usr/lib/(.*/)?installwarden/libinstallwarden_assistant\.so'
+expect_depends installwarden-dev 'installwarden \(= [0-9.]+\)'
+expect_contents "$work/packages"/installwarden_*.deb 'usr/lib/(.*/)?libinstallwarden-host\.so\.1\.[0-9.]+'
+expect_contents "$work/packages"/installwarden-dev_*.deb usr/include/installwarden/host/host.h \
+  usr/include/installwarden/host/result/result.h \
+  'usr/lib/(.*/)?cmake/installwarden-host/installwarden-host-config\.cmake' \
+  'usr/lib/(.*/)?pkgconfig/installwarden-host\.pc'
 expect_contents "$work/packages"/pagereader_*.deb usr/bin/pagereader \
   usr/share/pagereader/text_detector.onnx usr/share/pagereader/text_recognizer.onnx \
   usr/share/pagereader/text_dictionary.txt
