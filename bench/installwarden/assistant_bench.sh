@@ -88,7 +88,7 @@ sleep 1  # start-up (toolkit, fonts) is not steady state
 measure "owner alive, window hidden"
 
 # The same wait with the window on screen: its busy indicator animates between ticks.
-"$host" command "$work" --phase closing --sequence 1
+"$host" command "$work" --phase closing
 await_phase closing
 sleep 1
 measure "owner alive, window shown"
@@ -103,6 +103,6 @@ measure "monitor, job running, window shown"
 
 grep -E '^Vm(HWM|RSS):' /proc/"$assistant"/status | awk '{ printf "%s %s %s\n", $1, $2, $3 }'
 
-"$host" command "$work" --phase cancelled --sequence 2
+"$host" command "$work" --phase cancelled
 wait "$assistant" || true
 assistant=''

@@ -18,7 +18,8 @@ fi
 work=$(mktemp -d /tmp/iw-demo-XXXXXX)
 owner='' assistant=''
 cleanup() {
-  for pid in $assistant $owner; do { kill -9 "$pid" && wait "$pid"; } 2>/dev/null || true; done
+  [ -n "$owner" ] && { kill -9 "$owner" && wait "$owner"; } 2>/dev/null || true
+  [ -n "$assistant" ] && kill -9 "$assistant" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -27,31 +28,10 @@ declare -A scene
 while IFS='=' read -r key value; do scene[$key]=$value; done < <(
   "$bin/fake-host" scene "$work" --installer "$bin/fake-installer" \
     --runs $'still-running 2\ninstall 1' --receipt ok)
-root=${scene[root]}
 
-field() { sed -n "s/.*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p" <<<"$2"; }
-
-last=''
-# Prints status.json whenever the fields a person follows change; returns once the phase is $1.
-await_phase() {
-  local want=$1 deadline=$((SECONDS + $2)) json line
-  while ((SECONDS < deadline)); do
-    json=$(cat "$root/status.json" 2>/dev/null || true)
-    if [ -n "$json" ]; then
-      line="phase=$(field phase "$json") visible=$(field visible "$json")"
-      line+=" retries=$(field retries "$json") logPosition=$(field logPosition "$json")"
-      if [ "$line" != "$last" ]; then
-        echo "  status.json: $line"
-        last=$line
-      fi
-      [ "$(field phase "$json")" = "$want" ] && return 0
-    fi
-    sleep 0.05
-  done
-  echo "demo: no phase \"$want\" within $2 s; status.json: ${json:-none}" >&2
-  cat "$work/assistant.err" >&2
-  exit 1
-}
+# The host's side goes through the host library (fake-host's roles): it writes the request,
+# starts the assistant detached, steers it and follows status.json.
+await_phase() { "$bin/fake-host" await "$work" --phase "$1" --timeout "$2"; }
 
 echo "== installwarden: a simulated update of Quorvelin Pro ${scene[version]}"
 "${scene[executable]}" stay --until "$work/quit-owner" &
@@ -60,13 +40,14 @@ owner=$!
 "$bin/fake-host" start-job "$work" --wait-for-pid "$owner" >/dev/null
 echo "host: request.json written (owner pid $owner), installer job started"
 
-env -u DISPLAY -u WAYLAND_DISPLAY LAUNCHD_STANDIN_DIR="${scene[launchd]}" \
-  "$bin/installwarden-test" "$root" 2>"$work/assistant.err" &
-assistant=$!
+# Headless: with no display the assistant picks the offscreen platform itself.
+assistant=$(env -u DISPLAY -u WAYLAND_DISPLAY LAUNCHD_STANDIN_DIR="${scene[launchd]}" \
+  "$bin/fake-host" start-assistant "$work" --program "$bin/installwarden-test")
+echo "host: assistant started detached (pid $assistant)"
 await_phase preparing 10
 
 echo "host: command \"closing\""
-"$bin/fake-host" command "$work" --phase closing --sequence 1
+"$bin/fake-host" command "$work" --phase closing
 await_phase closing 5
 
 echo "host: quits"
@@ -82,15 +63,8 @@ installed=$(sed -n '/CFBundleShortVersionString/{n;s/.*<string>\(.*\)<\/string>.
 echo "application: relaunched at version $installed, reports a good start"
 "${scene[executable]}"
 await_phase complete 5
-
-status=0
-wait "$assistant" || status=$?
 assistant=''
-echo "assistant: ended with exit status $status; launchd stand-in saw $(grep -c '^kickstart ' "${scene[launchd]}/calls.log" || true) kickstart(s)"
-if [ "$status" -ne 0 ]; then
-  cat "$work/assistant.err" >&2
-  exit 1
-fi
+echo "assistant: ended; launchd stand-in saw $(grep -c '^kickstart ' "${scene[launchd]}/calls.log" || true) kickstart(s)"
 
 if ! "$bin/window-screenshot" "$build/screenshots" >"$work/screenshots" 2>&1; then
   cat "$work/screenshots" >&2

@@ -6,13 +6,22 @@
 //                                      lays out a simulated update (see update_scene.h) and
 //                                      prints its paths as key=value lines
 //   fake-host request <dir> --owner-pid <pid>     writes the scene's request.json
-//   fake-host command <dir> --phase <p> --sequence <n>   writes the scene's command.json
+//   fake-host start-assistant <dir> --program <path>
+//                                      starts the assistant for the scene's root, detached, as
+//                                      a host does, and prints its pid
+//   fake-host command <dir> --phase <p>           sends the scene's update a command
+//   fake-host show <dir>                          asks for the assistant's window
+//   fake-host await <dir> --phase <p> [--timeout <seconds>]
+//                                      prints status.json whenever it changes until it shows
+//                                      the phase (and, for "complete" and "cancelled", until
+//                                      the assistant has ended); status 1 on timeout
 //   fake-host start-job <dir> [--wait-for-pid <pid>]     starts an installer run detached,
 //                                      the way launchd would, and records its pid
 //   fake-host reap -- <command...>     runs the command as the reaper of its orphans
 //
-// A copy of this binary is the bundle's executable. Started from a bundle without arguments it
-// is the relaunched application: it writes <root>/launched.json with the update's id, its
+// The host's side goes through the host library, as an application's would. A copy of this
+// binary is the bundle's executable. Started from a bundle without arguments it is the
+// relaunched application: it reports its start (launched.json) with the update's id, its
 // bundle's version and the configured "ok", and appends "<pid> <version>" to the runs log.
 
 #include <signal.h>
@@ -23,18 +32,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "child_reaper.h"
 #include "fake_bundle.h"
+#include "installwarden/host/host.h"
 #include "standin_files.h"
 #include "update_scene.h"
 
 namespace {
 
+namespace host = installwarden::host;
 namespace standins = installwarden::standins;
 
 constexpr int kUsageStatus = 64;
@@ -70,13 +80,21 @@ std::optional<std::map<std::string, std::string>> options(const std::vector<std:
   return result;
 }
 
+int failure(const std::string& reason) {
+  std::fprintf(stderr, "fake-host: %s\n", reason.c_str());
+  return kFailureStatus;
+}
+
 int usage() {
   std::fprintf(stderr,
                "usage: fake-host stay --until <file>\n"
                "       fake-host scene <dir> --installer <path> [--runs <lines>] "
                "[--receipt ok|failed]\n"
                "       fake-host request <dir> --owner-pid <pid>\n"
-               "       fake-host command <dir> --phase <phase> --sequence <n>\n"
+               "       fake-host start-assistant <dir> --program <path>\n"
+               "       fake-host command <dir> --phase <phase>\n"
+               "       fake-host show <dir>\n"
+               "       fake-host await <dir> --phase <phase> [--timeout <seconds>]\n"
                "       fake-host start-job <dir> [--wait-for-pid <pid>]\n"
                "       fake-host reap -- <command...>\n");
   return kUsageStatus;
@@ -104,10 +122,54 @@ int relaunchedApplication(const std::string& bundle) {
       !logged) {
     std::fprintf(stderr, "fake-host: %s\n", logged.reason().c_str());
   }
-  const nlohmann::json receipt = {
-      {"id", settings->id}, {"version", info->shortVersion}, {"ok", settings->ok}};
-  return standins::replaceFile(settings->root + "/launched.json", receipt.dump()) ? 0
-                                                                                  : kFailureStatus;
+  const auto reported =
+      host::reportLaunch(settings->root, settings->id, info->shortVersion, settings->ok);
+  return reported ? 0 : failure(reported.reason());
+}
+
+int startAssistant(const standins::UpdateScene& layout, const std::string& program) {
+  const auto started = host::startAssistant(program, layout.root);
+  if (!started) return failure(started.reason());
+  std::printf("%d\n", static_cast<int>(*started));
+  return 0;
+}
+
+int sendCommand(const standins::UpdateScene& layout, const std::string& phaseText) {
+  const auto phase = host::parsePhase(phaseText);
+  if (!phase) return usage();
+  const auto sent = host::sendCommand(layout.root, layout.id, *phase);
+  return sent ? 0 : failure(sent.reason());
+}
+
+std::string describe(const host::AssistantStatus& status) {
+  return "phase=" + std::string(host::phaseName(status.phase)) +
+         " visible=" + (status.visible ? "true" : "false") +
+         " retries=" + std::to_string(status.retries) +
+         " logPosition=" + std::to_string(status.logPosition) +
+         " assistant=" + (status.alive ? "running" : "ended");
+}
+
+/// Follows status.json as a host does, one line per change, until it shows `wanted` (and the
+/// assistant has ended, for the phases it ends in).
+int await(const standins::UpdateScene& layout, host::Phase wanted, std::chrono::seconds timeout) {
+  const bool mustEnd = wanted == host::Phase::kComplete || wanted == host::Phase::kCancelled;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::string last;
+  for (;;) {
+    const auto status = host::readStatus(layout.root, layout.id);
+    const std::string line = status ? describe(*status) : status.reason();
+    if (line != last && status) std::printf("  status.json: %s\n", line.c_str());
+    std::fflush(stdout);
+    last = line;
+    if (status && status->phase == wanted && !(mustEnd && status->alive)) return 0;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      std::fprintf(stderr, "fake-host: no phase \"%s\" within %lld s; last: %s\n",
+                   std::string(host::phaseName(wanted)).c_str(),
+                   static_cast<long long>(timeout.count()), last.c_str());
+      return kFailureStatus;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 int scene(const standins::UpdateScene& layout, std::map<std::string, std::string> given) {
@@ -167,12 +229,25 @@ int main(int argc, char** argv) {
   if (role == "request" && given->count("--owner-pid")) {
     const auto owner = toInteger(given->at("--owner-pid"));
     if (!owner) return usage();
-    return standins::writeRequest(layout, static_cast<std::int32_t>(*owner)) ? 0 : kFailureStatus;
+    const auto written = standins::writeRequest(layout, static_cast<std::int32_t>(*owner));
+    return written ? 0 : failure(written.reason());
   }
-  if (role == "command" && given->count("--phase") && given->count("--sequence")) {
-    const auto sequence = toInteger(given->at("--sequence"));
-    if (!sequence) return usage();
-    return standins::writeCommand(layout, given->at("--phase"), *sequence) ? 0 : kFailureStatus;
+  if (role == "start-assistant" && given->count("--program")) {
+    return startAssistant(layout, given->at("--program"));
+  }
+  if (role == "command" && given->count("--phase")) {
+    return sendCommand(layout, given->at("--phase"));
+  }
+  if (role == "show" && given->empty()) {
+    const auto asked = host::askForWindow(layout.root);
+    return asked ? 0 : failure(asked.reason());
+  }
+  if (role == "await" && given->count("--phase")) {
+    const auto phase = host::parsePhase(given->at("--phase"));
+    const auto seconds = given->count("--timeout") ? toInteger(given->at("--timeout"))
+                                                   : std::optional<long long>(10);
+    if (!phase || !seconds || *seconds <= 0) return usage();
+    return await(layout, *phase, std::chrono::seconds(*seconds));
   }
   return usage();
 }

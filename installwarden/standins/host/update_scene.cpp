@@ -1,16 +1,18 @@
 #include "update_scene.h"
 
-#include <nlohmann/json.hpp>
+#include <map>
 #include <sstream>
 
 #include "fake_bundle.h"
+#include "installwarden/host/commands.h"
+#include "installwarden/host/update_request.h"
 #include "standin_files.h"
 
 namespace installwarden::standins {
 
 namespace {
 
-nlohmann::json windowTexts() {
+std::map<std::string, std::string> windowTexts() {
   return {
       {"updateTitle", "Updating Quorvelin Pro"},
       {"updateFailedTitle", "The update could not be installed"},
@@ -68,30 +70,31 @@ common::Result<void> createScene(const UpdateScene& scene, const SceneOptions& o
   return common::done();
 }
 
-std::string requestJson(const UpdateScene& scene, std::int32_t ownerPid, std::uint64_t logOffset) {
-  const nlohmann::json request = {
-      {"id", scene.id},
-      {"appPath", scene.appPath},
-      {"sourceVersion", scene.sourceVersion},
-      {"version", scene.version},
-      {"ownerPid", ownerPid},
-      {"jobLabel", scene.jobLabel},
-      {"logPath", scene.logPath},
-      {"logOffset", logOffset},
-      {"messages", windowTexts()},
-  };
-  return request.dump();
-}
-
 common::Result<void> writeRequest(const UpdateScene& scene, std::int32_t ownerPid,
                                   std::uint64_t logOffset) {
-  return replaceFile(scene.root + "/request.json", requestJson(scene, ownerPid, logOffset));
+  host::UpdateRequest request;
+  request.id = scene.id;
+  request.appPath = scene.appPath;
+  request.sourceVersion = scene.sourceVersion;
+  request.version = scene.version;
+  request.ownerPid = ownerPid;
+  request.jobLabel = scene.jobLabel;
+  request.logPath = scene.logPath;
+  request.logOffset = logOffset;
+  request.messages = windowTexts();
+  if (auto written = host::writeRequest(scene.root, request); !written) {
+    return common::Failure{written.reason()};
+  }
+  return common::done();
 }
 
-common::Result<void> writeCommand(const UpdateScene& scene, const std::string& phase,
-                                  std::int64_t sequence) {
-  const nlohmann::json command = {{"id", scene.id}, {"phase", phase}, {"sequence", sequence}};
-  return replaceFile(scene.root + "/command.json", command.dump());
+common::Result<void> writeCommand(const UpdateScene& scene, const std::string& phase) {
+  const auto asked = host::parsePhase(phase);
+  if (!asked) return common::Failure{"no phase \"" + phase + "\""};
+  if (auto sent = host::sendCommand(scene.root, scene.id, *asked); !sent) {
+    return common::Failure{sent.reason()};
+  }
+  return common::done();
 }
 
 std::vector<std::string> jobCommand(const UpdateScene& scene) {

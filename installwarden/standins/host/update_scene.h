@@ -53,15 +53,13 @@ struct SceneOptions {
 /// installer scenario and the job's description and command.
 common::Result<void> createScene(const UpdateScene& scene, const SceneOptions& options);
 
-/// request.json for the scene: every key, all ten window texts, the given owner.
-std::string requestJson(const UpdateScene& scene, std::int32_t ownerPid,
-                        std::uint64_t logOffset = 0);
+/// request.json for the scene, through the host library: the scene's id, all ten window texts,
+/// the given owner.
 common::Result<void> writeRequest(const UpdateScene& scene, std::int32_t ownerPid,
                                   std::uint64_t logOffset = 0);
 
-/// command.json for the scene's id.
-common::Result<void> writeCommand(const UpdateScene& scene, const std::string& phase,
-                                  std::int64_t sequence);
+/// A command for the scene's update through the host library, which gives it a new sequence.
+common::Result<void> writeCommand(const UpdateScene& scene, const std::string& phase);
 
 /// The job's argv as its command file holds it; for the first run, started before the owner
 /// quits, add "--wait-for-pid <owner>" so it installs only once the owner is gone.

@@ -11,6 +11,7 @@
 
 #include "fake_bundle.h"
 #include "info_plist.h"
+#include "installwarden/host/launch_receipt.h"
 #include "standin_files.h"
 
 namespace installwarden::e2e {
@@ -178,7 +179,7 @@ std::optional<UpdateStatus> AssistantScene::driveToStarting() {
   EXPECT_FALSE(preparing->visible);
   EXPECT_NE(preparing->ownerBirth, 0u) << "the owner's start time was not taken";
 
-  writeCommand("closing", 1);
+  writeCommand("closing");
   const auto closing = awaitStatus(
       [](const UpdateStatus& status) { return status.phase == "closing" && status.visible; });
   EXPECT_TRUE(closing) << diagnostics();
@@ -196,8 +197,12 @@ std::optional<UpdateStatus> AssistantScene::driveToStarting() {
   return starting;
 }
 
-void AssistantScene::writeCommand(const std::string& phase, std::int64_t sequence) const {
-  expectWritten(standins::writeCommand(layout_, phase, sequence));
+void AssistantScene::writeCommand(const std::string& phase) const {
+  expectWritten(standins::writeCommand(layout_, phase));
+}
+
+void AssistantScene::reportLaunch(bool ok) const {
+  expectWritten(host::reportLaunch(layout_.root, layout_.id, layout_.version, ok));
 }
 
 void AssistantScene::writeRootFile(const std::string& name, const std::string& bytes) const {

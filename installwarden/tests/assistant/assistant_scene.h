@@ -77,7 +77,10 @@ class AssistantScene {
   /// Returns the "starting" status, or nothing (with the failure reported) when a step fails.
   std::optional<UpdateStatus> driveToStarting();
 
-  void writeCommand(const std::string& phase, std::int64_t sequence) const;
+  /// A command through the host library; each one has a new sequence.
+  void writeCommand(const std::string& phase) const;
+  /// The relaunched application's report of its start, through the host library.
+  void reportLaunch(bool ok) const;
   void writeRootFile(const std::string& name, const std::string& bytes) const;
   void removeRootFile(const std::string& name) const;
 

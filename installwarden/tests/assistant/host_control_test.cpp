@@ -98,7 +98,7 @@ TEST(ShowRequestTest, NewShowBytesBringTheWindowForward) {
   scene.writeRootFile("show.json", "1");
   ASSERT_TRUE(scene.awaitStatus(visible)) << scene.diagnostics();
 
-  scene.writeCommand("ready", 1);
+  scene.writeCommand("ready");
   ASSERT_TRUE(scene.awaitStatus([](const UpdateStatus& status) {
     return status.phase == "ready" && !status.visible;
   })) << scene.diagnostics();
@@ -111,7 +111,7 @@ TEST(ShowRequestTest, NewShowBytesBringTheWindowForward) {
   ASSERT_TRUE(scene.awaitStatus(visible)) << scene.diagnostics();
 
   // Gone for a tick and back with the same bytes: forward again.
-  scene.writeCommand("preparing", 2);
+  scene.writeCommand("preparing");
   ASSERT_TRUE(scene.awaitStatus(hidden)) << scene.diagnostics();
   scene.removeRootFile("show.json");
   EXPECT_TRUE(holdsThroughout([&] { return windowHidden(scene); }, 1200ms));
@@ -135,9 +135,7 @@ TEST_P(StopSignalTest, RefusedWhileInstallingGrantedOnceFailed) {
       [&] { return scene.assistantRunning() && scene.phaseNow() == "installing"; }, 1500ms))
       << scene.diagnostics();
 
-  const auto& layout = scene.layout();
-  scene.writeRootFile("launched.json", "{\"id\":\"" + layout.id + "\",\"version\":\"" +
-                                           layout.version + "\",\"ok\":false}");
+  scene.reportLaunch(false);
   ASSERT_TRUE(scene.awaitPhase("failed")) << scene.diagnostics();
   ::kill(assistant, GetParam());
   EXPECT_TRUE(exitedWith(scene.awaitAssistantEnd(), 0)) << scene.diagnostics();

@@ -46,7 +46,7 @@ TEST(HostileHostTest, AGoneReaderOfStandardErrorDoesNotEndTheAssistant) {
   AssistantScene scene({.host = {"--stderr-reader-gone"}});
   ASSERT_EQ(::mkdir((scene.root() + "/status.json").c_str(), 0755), 0);
   scene.startOwner();
-  scene.writeCommand("cancelled", 1);
+  scene.writeCommand("cancelled");
   scene.startAssistant();
   const auto ended = scene.awaitAssistantEnd(10s);
   ASSERT_TRUE(ended) << scene.diagnostics();
@@ -79,7 +79,7 @@ TEST_P(EarlyStopSignalTest, IsHeldUntilTheAssistantCanRefuseIt) {
   const auto ended = scene.processes().endedWith(assistant);
   ASSERT_TRUE(preparing) << (ended ? "ended with " + describeWaitStatus(*ended) + "\n" : "")
                          << scene.diagnostics();
-  scene.writeCommand("cancelled", 1);
+  scene.writeCommand("cancelled");
   EXPECT_TRUE(exitedWith(scene.awaitAssistantEnd(), 0)) << scene.diagnostics();
 }
 

@@ -33,9 +33,7 @@ TEST(ReopenTest, ReturnInTheFailedWindowReopensOnceTheInstallerHasEnded) {
   ASSERT_TRUE(scene.awaitPhase("installing")) << scene.diagnostics();
 
   // A failed start reported while the installer still works.
-  const auto& layout = scene.layout();
-  scene.writeRootFile("launched.json", "{\"id\":\"" + layout.id + "\",\"version\":\"" +
-                                           layout.version + "\",\"ok\":false}");
+  scene.reportLaunch(false);
   const auto failed = scene.awaitPhase("failed");
   ASSERT_TRUE(failed) << scene.diagnostics();
   ASSERT_TRUE(failed->visible);
@@ -52,7 +50,7 @@ TEST(ReopenTest, ReturnInTheFailedWindowReopensOnceTheInstallerHasEnded) {
   ASSERT_TRUE(scene.awaitPhase("cancelled")) << scene.diagnostics();
   EXPECT_TRUE(exitedWith(scene.awaitAssistantEnd(), 0)) << scene.diagnostics();
   EXPECT_TRUE(eventually([&] { return applicationStarts(scene) == 1; }, 5s))
-      << "the application was not started from " << layout.appPath;
+      << "the application was not started from " << scene.layout().appPath;
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(UpdateRoadTest, FailedReceiptShowsTheWindowUntilTheHostCancels) {
       [&] { return scene.assistantRunning() && scene.phaseNow() == "failed"; }, 1200ms))
       << scene.diagnostics();
 
-  scene.writeCommand("cancelled", 2);
+  scene.writeCommand("cancelled");
   ASSERT_TRUE(scene.awaitPhase("cancelled")) << scene.diagnostics();
   EXPECT_TRUE(exitedWith(scene.awaitAssistantEnd(), 0)) << scene.diagnostics();
 }
