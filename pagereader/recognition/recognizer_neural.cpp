@@ -184,10 +184,14 @@ std::vector<LineReading> readLines(TextNetworks& networks, const std::vector<Lin
   };
   const unsigned count = std::clamp<unsigned>(
       workers, 1, static_cast<unsigned>(std::max<std::size_t>(1, order.size())));
+  // The lines share the cores; OpenCV's own threads inside each line would only contend.
+  const int openCvThreads = cv::getNumThreads();
+  if (count > 1) cv::setNumThreads(1);
   std::vector<std::thread> threads;
   for (unsigned t = 1; t < count; ++t) threads.emplace_back(work);
   work();
   for (std::thread& thread : threads) thread.join();
+  cv::setNumThreads(openCvThreads);
   if (problem) std::rethrow_exception(problem);
   return readings;
 }
