@@ -1,7 +1,9 @@
 // Creation, status publishing, the termination rule and reopening.
 #include "assistant/assistant.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/capability.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,12 +141,50 @@ TEST_F(AssistantTest, FailedStatusWriteIsLoggedOncePerAttemptAndTheAssistantGoes
   EXPECT_EQ(publishedPhase(), "preparing");
 }
 
-TEST_F(AssistantTest, ReadOnlyRootIsLoggedAndTheAssistantGoesOn) {
-  ASSERT_EQ(::chmod(root.path().c_str(), 0555), 0);
-  if (::access(root.path().c_str(), W_OK) == 0) {
-    ::chmod(root.path().c_str(), 0755);
-    GTEST_SKIP() << "permissions do not bind this user (root)";
+/// While alive, file permissions bind the calling thread even when it runs as root: the
+/// capability to override them is out of its effective set.
+class PermissionsBind {
+ public:
+  PermissionsBind() {
+    cap_t capabilities = cap_get_proc();
+    cap_flag_value_t effective = CAP_CLEAR;
+    cap_get_flag(capabilities, CAP_DAC_OVERRIDE, CAP_EFFECTIVE, &effective);
+    dropped_ = effective == CAP_SET && setOverride(capabilities, CAP_CLEAR);
+    cap_free(capabilities);
   }
+  ~PermissionsBind() {
+    if (!dropped_) return;
+    cap_t capabilities = cap_get_proc();
+    setOverride(capabilities, CAP_SET);
+    cap_free(capabilities);
+  }
+  PermissionsBind(const PermissionsBind&) = delete;
+  PermissionsBind& operator=(const PermissionsBind&) = delete;
+
+ private:
+  static bool setOverride(cap_t capabilities, cap_flag_value_t value) {
+    const cap_value_t override[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH};
+    return cap_set_flag(capabilities, CAP_EFFECTIVE, 2, override, value) == 0 &&
+           cap_set_proc(capabilities) == 0;
+  }
+  bool dropped_ = false;
+};
+
+/// Whether a file can be created in `folder` now.
+bool canCreateIn(const std::string& folder) {
+  const std::string probe = folder + "/probe";
+  const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
+TEST_F(AssistantTest, ReadOnlyRootIsLoggedAndTheAssistantGoesOn) {
+  // Root (CI runs as root) included: the folder's mode binds everyone while this lives.
+  const PermissionsBind binding;
+  ASSERT_EQ(::chmod(root.path().c_str(), 0555), 0);
+  EXPECT_FALSE(canCreateIn(root.path())) << "the root is still writable";
   const auto assistant = start();
   assistant->tick();
   ::chmod(root.path().c_str(), 0755);
