@@ -13,6 +13,7 @@
 #include "info_plist.h"
 #include "installwarden/host/launch_receipt.h"
 #include "standin_files.h"
+#include "update_state/testing/status_ticks.h"
 
 namespace installwarden::e2e {
 
@@ -42,15 +43,6 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(25ms);
   }
-}
-
-bool holdsThroughout(const std::function<bool()>& condition, std::chrono::milliseconds duration) {
-  const auto end = std::chrono::steady_clock::now() + duration;
-  while (std::chrono::steady_clock::now() < end) {
-    if (!condition()) return false;
-    std::this_thread::sleep_for(25ms);
-  }
-  return condition();
 }
 
 std::string AssistantScene::makeTemporaryFolder() {
@@ -161,6 +153,14 @@ std::optional<UpdateStatus> AssistantScene::awaitStatus(
 std::optional<UpdateStatus> AssistantScene::awaitPhase(const std::string& phase,
                                                        std::chrono::milliseconds timeout) {
   return awaitStatus([&](const UpdateStatus& status) { return status.phase == phase; }, timeout);
+}
+
+bool AssistantScene::holdsForTicks(int ticks,
+                                   const std::function<bool(const UpdateStatus&)>& condition) {
+  return testing::holdsForTicks(root(), ticks, [&](const UpdateStatus& status) {
+    lastSeen_ = status;
+    return status.pid == assistant_ && condition(status);
+  });
 }
 
 std::optional<int> AssistantScene::awaitAssistantEnd(std::chrono::milliseconds timeout) {

@@ -67,6 +67,9 @@ class AssistantScene {
                                           std::chrono::milliseconds timeout = 10s);
   std::optional<UpdateStatus> awaitPhase(const std::string& phase,
                                          std::chrono::milliseconds timeout = 10s);
+  /// Whether `condition` holds on every status the latest assistant writes at its next `ticks`
+  /// ticks (testing::holdsForTicks): waits on the assistant's own pace, not on time.
+  bool holdsForTicks(int ticks, const std::function<bool(const UpdateStatus&)>& condition);
   /// Waits for the latest assistant to end; its wait status, or nothing on timeout.
   std::optional<int> awaitAssistantEnd(std::chrono::milliseconds timeout = 5s);
   /// Whether the latest assistant is still running.
@@ -107,8 +110,5 @@ class AssistantScene {
 
 /// Polls `condition` every few milliseconds until it holds or `timeout` passes.
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
-
-/// Polls `condition` for `duration`; false as soon as it fails once.
-bool holdsThroughout(const std::function<bool()>& condition, std::chrono::milliseconds duration);
 
 }  // namespace installwarden::e2e

@@ -46,15 +46,12 @@ TEST(InstallerRestartTest, NoKickstartWhileACopyOfTheApplicationRunsFromTheBundl
   ASSERT_NO_FATAL_FAILURE(driveToInstalling(scene));
   ASSERT_TRUE(scene.awaitStatus(reopenNoticed)) << scene.diagnostics();
 
-  // Past the 3-second restart delay and the 15-second failure limit: the copy holds both off.
-  EXPECT_TRUE(holdsThroughout(
-      [&] {
-        const auto status = scene.status();
-        return scene.kickstarts() == 0 && status && status->phase == "installing" &&
-               status->retries == 0 && status->reopenDetected;
-      },
-      16s))
-      << scene.diagnostics();
+  // Past the 3-second restart delay and the 15-second failure limit (34 ticks of at least
+  // 475 ms, the timer's slack): the copy holds both off.
+  EXPECT_TRUE(scene.holdsForTicks(34, [&](const UpdateStatus& status) {
+    return scene.kickstarts() == 0 && status.phase == "installing" && status.retries == 0 &&
+           status.reopenDetected;
+  })) << scene.diagnostics();
 
   scene.stopRunningCopy();
   ASSERT_TRUE(scene.awaitStatus([](const UpdateStatus& status) { return status.retries == 1; }))
@@ -116,13 +113,9 @@ TEST(InstallerRestartTest, ARestartedAssistantKeepsRetriesLogPositionAndOwner) {
   // The owner is gone, so only the restored start time can still name it.
   EXPECT_EQ(after->ownerBirth, before->ownerBirth);
   // The marker lies before the restored position and is not read again.
-  EXPECT_TRUE(holdsThroughout(
-      [&] {
-        const auto status = scene.status();
-        return status && !status->reopenDetected;
-      },
-      1500ms))
-      << scene.diagnostics();
+  EXPECT_TRUE(scene.holdsForTicks(3, [](const UpdateStatus& status) {
+    return !status.reopenDetected;
+  })) << scene.diagnostics();
 }
 
 }  // namespace

@@ -40,9 +40,9 @@ TEST(ReopenTest, ReturnInTheFailedWindowReopensOnceTheInstallerHasEnded) {
 
   // While the installer's process lives, the button opens nothing.
   ASSERT_TRUE(display.pressReturnInWindow(480, 250, 5s)) << "no 480 x 250 window on screen";
-  EXPECT_TRUE(holdsThroughout(
-      [&] { return scene.phaseNow() == "failed" && applicationStarts(scene) == 0; }, 1500ms))
-      << scene.diagnostics();
+  EXPECT_TRUE(scene.holdsForTicks(3, [&](const UpdateStatus& status) {
+    return status.phase == "failed" && applicationStarts(scene) == 0;
+  })) << scene.diagnostics();
 
   ::kill(job, SIGKILL);
   ASSERT_TRUE(scene.processes().waitForEnd(job, 5s));

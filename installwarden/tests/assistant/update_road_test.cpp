@@ -35,9 +35,9 @@ TEST(UpdateRoadTest, FailedReceiptShowsTheWindowUntilTheHostCancels) {
   EXPECT_TRUE(failed->visible);
 
   // "failed" is final for termination only: the process stays with its window.
-  EXPECT_TRUE(holdsThroughout(
-      [&] { return scene.assistantRunning() && scene.phaseNow() == "failed"; }, 1200ms))
-      << scene.diagnostics();
+  EXPECT_TRUE(scene.holdsForTicks(3, [](const UpdateStatus& status) {
+    return status.phase == "failed" && status.visible;
+  })) << scene.diagnostics();
 
   scene.writeCommand("cancelled");
   ASSERT_TRUE(scene.awaitPhase("cancelled")) << scene.diagnostics();

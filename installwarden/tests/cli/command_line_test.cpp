@@ -9,6 +9,7 @@
 #include "cli_fixture.h"
 #include "shell/assistant_launch.h"
 #include "update_state/exchange_records.h"
+#include "update_state/testing/status_ticks.h"
 
 namespace installwarden::e2e {
 namespace {
@@ -188,11 +189,10 @@ TEST_F(CliTest, SecondAssistantLeavesTheRunningOneAlone) {
   const auto second = run({root.path()});
   EXPECT_EQ(second.exitStatus, 0);
   EXPECT_FALSE(second.timedOut);
-  std::this_thread::sleep_for(std::chrono::milliseconds(600));  // more than one tick
-  const auto status = readStatus(root.path());
-  ASSERT_TRUE(status.has_value());
-  EXPECT_EQ(status->pid, first.pid()) << "only the first assistant writes status.json";
-  EXPECT_EQ(status->phase, "preparing");
+  // Ticks of the first alone from here on.
+  EXPECT_TRUE(testing::holdsForTicks(root.path(), 3, [&](const UpdateStatus& status) {
+    return status.pid == first.pid() && status.phase == "preparing";
+  })) << "only the first assistant writes status.json";
 
   // Withdrawing the request ends the first one.
   std::filesystem::remove(root.file("request.json"));
