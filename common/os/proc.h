@@ -43,6 +43,9 @@ std::optional<std::uint64_t> bootTimeSeconds();
 /// The pids whose parent is `parent`, ended ones (zombies) included, from /proc.
 std::vector<pid_t> childrenOf(pid_t parent);
 
+/// Where this process's executable is (/proc/self/exe), or nothing when it cannot be read.
+std::optional<std::string> ownExecutablePath();
+
 /// The pids listed in `procRoot` ("/proc", or a folder laid out like it), in directory order.
 std::vector<pid_t> listProcessIds(const std::string& procRoot = "/proc");
 

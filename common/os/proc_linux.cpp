@@ -55,6 +55,8 @@ std::vector<pid_t> childrenOf(pid_t parent) {
   return children;
 }
 
+std::optional<std::string> ownExecutablePath() { return readSymbolicLink("/proc/self/exe"); }
+
 std::vector<pid_t> listProcessIds(const std::string& procRoot) {
   std::vector<pid_t> pids;
   DIR* proc = ::opendir(procRoot.c_str());

@@ -5,19 +5,18 @@
 #include <string>
 
 #include "app/assistant_loader.h"
+#include "os/proc.h"
 
 namespace installwarden {
 
 namespace {
 
 std::optional<std::string> executableDirectory() {
-  std::string path(4096, '\0');
-  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return std::nullopt;
-  path.resize(static_cast<std::size_t>(length));
-  const auto slash = path.rfind('/');
+  const auto path = os::ownExecutablePath();
+  if (!path) return std::nullopt;
+  const auto slash = path->rfind('/');
   if (slash == std::string::npos) return std::nullopt;
-  return path.substr(0, slash);
+  return path->substr(0, slash);
 }
 
 }  // namespace

@@ -67,7 +67,8 @@ class Assistant : public std::enable_shared_from_this<Assistant> {
   void applyShowRequest();
   bool watchOwner();
   bool monitorInstallation();
-  void readInstallerLog();
+  /// Reads the installer log's new bytes from logPosition on; notes the marker when seen.
+  void followInstallerLog();
   double secondsSince(std::chrono::steady_clock::time_point moment);
 
   std::string root_;

@@ -9,15 +9,17 @@
 namespace installwarden {
 namespace {
 
+// Idle limits as the host counts them: more than 3 and more than 15 seconds, but 120 seconds or
+// more while starting; hence `<=` against the first two and `<` against the last.
 constexpr double kKickstartAfterIdleSeconds = 3.0;
 constexpr double kFailAfterIdleSeconds = 15.0;
 constexpr double kStartingFailAfterIdleSeconds = 120.0;
-constexpr std::int64_t kMaxRetriesBeforeKickstart = 1;  // two kickstarts per request
+constexpr std::int64_t kMaxKickstarts = 2;  // per request, a restarted assistant's included
 
 }  // namespace
 
-void Assistant::readInstallerLog() {
-  const LogReadResult read = installwarden::readInstallerLog(request_.logPath, logPosition_);
+void Assistant::followInstallerLog() {
+  const LogReadResult read = readInstallerLog(request_.logPath, logPosition_);
   logPosition_ = read.position;
   if (read.markerSeen) reopenDetected_ = true;
 }
@@ -41,7 +43,7 @@ bool Assistant::monitorInstallation() {
     return false;
   }
 
-  readInstallerLog();
+  followInstallerLog();
 
   const auto job = installerJob(request_, env_.launchctl, env_.processes, env_.uid);
   if (job && job->running) {
@@ -52,8 +54,7 @@ bool Assistant::monitorInstallation() {
   if (!idleSince_) idleSince_ = env_.clock.now();
   if (secondsSince(*idleSince_) <= kKickstartAfterIdleSeconds) return false;
 
-  if (reopenDetected_ && retries_ <= kMaxRetriesBeforeKickstart && job &&
-      phase_ != Phase::kStarting) {
+  if (reopenDetected_ && retries_ < kMaxKickstarts && job && phase_ != Phase::kStarting) {
     // The installer gave up because the application was running; wait for every copy to quit.
     if (isRunningFrom(env_.workspace.runningBundlePaths(), request_.appPath)) return false;
     ++retries_;

@@ -43,11 +43,6 @@ std::string join(const Segments& segments, std::size_t count) {
 
 }  // namespace
 
-std::string lexicallyNormal(std::string_view path) {
-  const Segments segments = normalSegments(path);
-  return join(segments, segments.names.size());
-}
-
 std::optional<std::string> bundlePathOfExecutable(std::string_view executablePath) {
   const Segments segments = normalSegments(executablePath);
   // Ancestors only: the last segment is the executable itself.

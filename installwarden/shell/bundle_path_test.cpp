@@ -42,19 +42,5 @@ TEST(BundlePathTest, InnermostAppAncestorOfTheNormalisedExecutable) {
   }
 }
 
-TEST(BundlePathTest, LexicalNormalisation) {
-  struct Case {
-    std::string in;
-    std::string out;
-  };
-  const Case cases[] = {
-      {"/a/./b//c/", "/a/b/c"}, {"/a/b/../c", "/a/c"}, {"/..", "/"}, {"/", "/"},
-      {"a/../../b", "../b"},    {"./a", "a"},          {"", ""},     {"/a/b/c/../../..", "/"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(lexicallyNormal(c.in), c.out) << '"' << c.in << '"';
-  }
-}
-
 }  // namespace
 }  // namespace installwarden

@@ -18,18 +18,6 @@ bool isPlainFileName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
-}  // namespace
-
-std::vector<std::string> scanRunningBundlePaths(const std::string& procRoot) {
-  std::vector<std::string> bundles;
-  for (const pid_t pid : os::listProcessIds(procRoot)) {
-    const auto executable = os::readSymbolicLink(procRoot + "/" + std::to_string(pid) + "/exe");
-    if (!executable) continue;
-    if (auto bundle = bundlePathOfExecutable(*executable)) bundles.push_back(std::move(*bundle));
-  }
-  return bundles;
-}
-
 common::Result<void> startBundleExecutable(const std::string& appPath) {
   const std::string infoPath = appPath + "/Contents/Info.plist";
   const std::optional<std::string> name = bundleInfoString(appPath, "CFBundleExecutable");
@@ -50,6 +38,18 @@ common::Result<void> startBundleExecutable(const std::string& appPath) {
     return common::Failure{"Cannot start " + executable + ": " + started.reason()};
   }
   return common::done();
+}
+
+}  // namespace
+
+std::vector<std::string> scanRunningBundlePaths(const std::string& procRoot) {
+  std::vector<std::string> bundles;
+  for (const pid_t pid : os::listProcessIds(procRoot)) {
+    const auto executable = os::readSymbolicLink(procRoot + "/" + std::to_string(pid) + "/exe");
+    if (!executable) continue;
+    if (auto bundle = bundlePathOfExecutable(*executable)) bundles.push_back(std::move(*bundle));
+  }
+  return bundles;
 }
 
 std::vector<std::string> LinuxWorkspace::runningBundlePaths() {

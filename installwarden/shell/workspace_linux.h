@@ -14,7 +14,9 @@ namespace installwarden {
 class LinuxWorkspace final : public Workspace {
  public:
   std::vector<std::string> runningBundlePaths() override;
-  /// Starts the bundle's executable detached; the completion follows later on the main loop.
+  /// Starts "<appPath>/Contents/MacOS/<CFBundleExecutable>" in a session of its own, with its
+  /// standard streams on /dev/null and no arguments, and does not wait for it. The completion
+  /// follows later on the main loop.
   void openApplication(const std::string& appPath,
                        std::function<void(common::Result<void> opened)> completion) override;
 };
@@ -22,10 +24,5 @@ class LinuxWorkspace final : public Workspace {
 /// The bundle of every process under `procRoot` ("/proc" in production) whose "exe" link can
 /// be read, in directory order; processes that vanish or cannot be read are skipped.
 std::vector<std::string> scanRunningBundlePaths(const std::string& procRoot);
-
-/// Starts "<appPath>/Contents/MacOS/<CFBundleExecutable>" in a session of its own, with
-/// standard input and output on /dev/null and no arguments, and does not wait for it. The
-/// failure says why it could not be started.
-common::Result<void> startBundleExecutable(const std::string& appPath);
 
 }  // namespace installwarden

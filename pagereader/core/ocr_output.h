@@ -29,7 +29,7 @@ struct OcrOutput {
 inline constexpr std::string_view kEncodeFailureLine =
     "{\"ok\":false,\"error\":\"Failed to encode JSON\"}\n";
 
-/// The exact bytes `writeJson` prints for `output`: one compact JSON line ending in a line feed,
+/// The exact bytes the program prints for `output`: one compact JSON line ending in a line feed,
 /// or `kEncodeFailureLine` when a number cannot be encoded.
 std::string jsonLine(const OcrOutput& output);
 

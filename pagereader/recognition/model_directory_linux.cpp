@@ -1,13 +1,12 @@
-#include <system_error>
-
+#include "os/proc.h"
 #include "recognition/model_directory.h"
 
 namespace pagereader {
 
 std::filesystem::path modelDirectory() {
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
+  const auto executable = os::ownExecutablePath();
+  if (!executable) return {};
+  const std::filesystem::path program = *executable;
   return (program.parent_path() / PAGEREADER_MODELS_FROM_PROGRAM).lexically_normal();
 }
 

@@ -14,6 +14,15 @@ std::string settingsPath(const std::string& bundle) {
   return bundle + "/Contents/Resources/standin-app.json";
 }
 
+/// Rewrites the settings the stand-in application reads at start.
+common::Result<void> writeAppSettings(const std::string& bundle, const AppSettings& settings) {
+  const nlohmann::json json = {{"root", settings.root},
+                               {"id", settings.id},
+                               {"ok", settings.ok},
+                               {"runsLog", settings.runsLog}};
+  return replaceFile(settingsPath(bundle), json.dump());
+}
+
 }  // namespace
 
 std::string bundleExecutablePath(const std::string& bundle, const std::string& executable) {
@@ -41,14 +50,6 @@ common::Result<void> makeFakeBundle(const std::string& bundle, const BundleInfo&
     return common::Failure{"cannot write the application's settings"};
   }
   return common::done();
-}
-
-common::Result<void> writeAppSettings(const std::string& bundle, const AppSettings& settings) {
-  const nlohmann::json json = {{"root", settings.root},
-                               {"id", settings.id},
-                               {"ok", settings.ok},
-                               {"runsLog", settings.runsLog}};
-  return replaceFile(settingsPath(bundle), json.dump());
 }
 
 std::optional<AppSettings> readAppSettings(const std::string& bundle) {

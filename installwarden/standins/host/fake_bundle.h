@@ -27,8 +27,6 @@ std::string bundleExecutablePath(const std::string& bundle, const std::string& e
 common::Result<void> makeFakeBundle(const std::string& bundle, const BundleInfo& info,
                                     const std::string& appBinary, const AppSettings& settings);
 
-/// Rewrites the settings the stand-in application reads at start.
-common::Result<void> writeAppSettings(const std::string& bundle, const AppSettings& settings);
 std::optional<AppSettings> readAppSettings(const std::string& bundle);
 
 /// The bundle whose Contents/MacOS holds `executablePath`, or nothing when it is not inside one.

@@ -39,6 +39,7 @@
 #include "child_reaper.h"
 #include "fake_bundle.h"
 #include "installwarden/host/host.h"
+#include "os/proc.h"
 #include "standin_files.h"
 #include "update_scene.h"
 
@@ -64,10 +65,7 @@ std::optional<long long> toInteger(const std::string& text) {
   return std::nullopt;
 }
 
-std::string ownExecutable() {
-  std::error_code error;
-  return std::filesystem::read_symlink("/proc/self/exe", error).string();
-}
+std::string ownExecutable() { return os::ownExecutablePath().value_or(""); }
 
 /// "--name value" pairs after the positional arguments; nothing when one is left unpaired.
 std::optional<std::map<std::string, std::string>> options(const std::vector<std::string>& words) {

@@ -37,10 +37,7 @@ std::optional<std::string> toXml(plist_t node) {
   return text;
 }
 
-}  // namespace
-
-std::string infoPlistPath(const std::string& bundle) { return bundle + "/Contents/Info.plist"; }
-
+/// An XML property list holding `info` (and a bundle name and identifier, as a real one does).
 std::string infoPlistXml(const BundleInfo& info) {
   PlistNode dictionary(plist_new_dict(), &plist_free);
   plist_dict_set_item(dictionary.get(), "CFBundleExecutable",
@@ -52,6 +49,10 @@ std::string infoPlistXml(const BundleInfo& info) {
                       plist_new_string(info.shortVersion.c_str()));
   return toXml(dictionary.get()).value_or("");
 }
+
+}  // namespace
+
+std::string infoPlistPath(const std::string& bundle) { return bundle + "/Contents/Info.plist"; }
 
 common::Result<void> writeInfoPlist(const std::string& bundle, const BundleInfo& info) {
   const std::string xml = infoPlistXml(info);

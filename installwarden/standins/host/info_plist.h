@@ -16,9 +16,6 @@ struct BundleInfo {
 /// `<bundle>/Contents/Info.plist`.
 std::string infoPlistPath(const std::string& bundle);
 
-/// An XML property list holding `info` (and a bundle name and identifier, as a real one does).
-std::string infoPlistXml(const BundleInfo& info);
-
 /// Writes `info` as the bundle's Info.plist, replacing it atomically.
 common::Result<void> writeInfoPlist(const std::string& bundle, const BundleInfo& info);
 

@@ -1,4 +1,4 @@
-#include "shell/system_services_linux.h"
+#include "shell/system_log_linux.h"
 
 #include <syslog.h>
 #include <algorithm>
