@@ -20,6 +20,9 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_INSTALLWARDEN_PACKAGE_NAME installwarden)
 set(CPACK_DEBIAN_INSTALLWARDEN_PACKAGE_SECTION utils)
+# Qt loads its display plugins at run time, out of dpkg-shlibdeps' sight: X11 and offscreen come
+# with libqt6gui6, the native Wayland one does not (without it the window goes through XWayland).
+set(CPACK_DEBIAN_INSTALLWARDEN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_COMPONENT_INSTALLWARDEN_DESCRIPTION
   "update assistant for desktop applications\n\
 installwarden guards one update of a desktop application while the installer job installs it:\n\

@@ -51,9 +51,10 @@ std::optional<std::string> programPath(const Command& command) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = path.find(':', start);
-    std::string folder = path.substr(start, end - start);
-    if (folder.empty()) folder = ".";
-    const std::string candidate = folder + "/" + name;
+    // An empty entry is the current folder.
+    std::string candidate = end == start ? std::string(".") : path.substr(start, end - start);
+    candidate += '/';
+    candidate += name;
     if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     if (end == std::string::npos) return std::nullopt;
     start = end + 1;

@@ -234,7 +234,10 @@ class StatusReader {
   /// A host file on its way in (".command.json.XXXXXX"), written by the stand-ins, not ours.
   static bool isHostTemporary(const std::string& name) {
     for (const char* file : {"request.json", "command.json", "show.json", "launched.json"}) {
-      if (name.starts_with("." + std::string(file) + ".")) return true;
+      std::string prefix = ".";  // built up, not with "." + ..., which GCC 12 -O3 misreads
+      prefix += file;
+      prefix += '.';
+      if (name.starts_with(prefix)) return true;
     }
     return false;
   }
