@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "assistant/assistant_test_support.h"
+#include "assistant/testing/assistant_harness.h"
 
 namespace installwarden {
 namespace {

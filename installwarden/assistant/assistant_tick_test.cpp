@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "assistant/assistant.h"
-#include "assistant/assistant_test_support.h"
+#include "assistant/testing/assistant_harness.h"
 
 namespace installwarden {
 namespace {

@@ -11,12 +11,15 @@
 #include <vector>
 
 #include "assistant/binary_plist_guard.h"
+#include "assistant/testing/binary_plist.h"
 #include "testing/temp_directory.h"
 
 namespace installwarden {
 namespace {
 
 using test_support::TempDirectory;
+using testing::BinaryPlist;
+using testing::deeplyNested;
 
 std::string xmlPlist(const std::string& body) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -39,73 +42,6 @@ std::string toBinary(const std::string& xml) {
   plist_free(root);
   return binary;
 }
-
-/// Hand-assembled binary plists, for object graphs no writer produces: 4-byte offsets and refs.
-class BinaryPlist {
- public:
-  std::size_t add(std::string object) {
-    objects_.push_back(std::move(object));
-    return objects_.size() - 1;
-  }
-  std::size_t string(const std::string& ascii) {
-    std::string object;
-    if (ascii.size() < 15) {
-      object += static_cast<char>(0x50 | ascii.size());
-    } else {
-      object += "\x5F\x10";  // the length follows as a 1-byte integer object
-      object += static_cast<char>(ascii.size());
-    }
-    return add(object + ascii);
-  }
-  std::size_t container(unsigned char type, const std::vector<std::size_t>& refs,
-                        std::size_t entries) {
-    std::string object(1, static_cast<char>((type << 4) | 0xF));
-    object += '\x12';  // the count as a 4-byte integer object
-    appendBigEndian(object, entries, 4);
-    for (const std::size_t ref : refs) appendBigEndian(object, ref, 4);
-    return add(object);
-  }
-  std::size_t array(const std::vector<std::size_t>& refs) {
-    return container(0xA, refs, refs.size());
-  }
-  std::size_t dict(const std::vector<std::size_t>& keys, const std::vector<std::size_t>& values) {
-    std::vector<std::size_t> refs = keys;
-    refs.insert(refs.end(), values.begin(), values.end());
-    return container(0xD, refs, keys.size());
-  }
-  /// Sets the reference `index` of object `object` (for cycles).
-  void patchRef(std::size_t object, std::size_t index, std::size_t ref) {
-    std::string patched;
-    appendBigEndian(patched, ref, 4);
-    objects_[object].replace(6 + index * 4, 4, patched);
-  }
-
-  std::string build(std::size_t top) const {
-    std::string bytes = "bplist00";
-    std::vector<std::size_t> offsets;
-    for (const auto& object : objects_) {
-      offsets.push_back(bytes.size());
-      bytes += object;
-    }
-    const std::size_t table = bytes.size();
-    for (const std::size_t offset : offsets) appendBigEndian(bytes, offset, 4);
-    bytes += std::string(6, '\0');
-    bytes += '\x04';
-    bytes += '\x04';
-    appendBigEndian(bytes, objects_.size(), 8);
-    appendBigEndian(bytes, top, 8);
-    appendBigEndian(bytes, table, 8);
-    return bytes;
-  }
-
- private:
-  static void appendBigEndian(std::string& out, std::uint64_t value, int width) {
-    for (int shift = (width - 1) * 8; shift >= 0; shift -= 8) {
-      out += static_cast<char>((value >> shift) & 0xFF);
-    }
-  }
-  std::vector<std::string> objects_;
-};
 
 const std::string kVersionDict = xmlPlist(
     "<dict><key>CFBundleExecutable</key><string>Example</string>"
@@ -195,17 +131,6 @@ TEST(BundleInfo, HandWrittenBinaryPlistIsReadLikeAWrittenOne) {
   EXPECT_EQ(plistDictionaryString(bytes, "CFBundleShortVersionString"), "3.1");
 }
 
-/// A dictionary whose version entry sits beside an array nested `depth` levels deep.
-std::string deeplyNested(std::size_t depth) {
-  BinaryPlist plist;
-  std::size_t inner = plist.array({});
-  for (std::size_t i = 1; i < depth; ++i) inner = plist.array({inner});
-  const std::size_t versionKey = plist.string("CFBundleShortVersionString");
-  const std::size_t deepKey = plist.string("Deep");
-  const std::size_t value = plist.string("3.1");
-  return plist.build(plist.dict({versionKey, deepKey}, {value, inner}));
-}
-
 TEST(BundleInfo, HostileBinaryObjectGraphsAreRefusedBeforeParsing) {
   // Nesting this deep overflows the parser's stack.
   EXPECT_EQ(plistDictionaryString(deeplyNested(200'000), "CFBundleShortVersionString"),
@@ -223,44 +148,6 @@ TEST(BundleInfo, HostileBinaryObjectGraphsAreRefusedBeforeParsing) {
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(plistDictionaryString(doubling.build(level), "x"), std::nullopt);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
-}
-
-TEST(BinaryPlistGuard, DepthAndExpandedSizeLimitsAreInclusive) {
-  // The dictionary above a chain of `depth` arrays: depth + 1 objects deep.
-  EXPECT_TRUE(binaryPlistWithinBounds(deeplyNested(10), 11));
-  EXPECT_FALSE(binaryPlistWithinBounds(deeplyNested(10), 10));
-  EXPECT_EQ(plistDictionaryString(deeplyNested(kMaxPlistDepth - 1), "CFBundleShortVersionString"),
-            "3.1");
-  EXPECT_EQ(plistDictionaryString(deeplyNested(kMaxPlistDepth), "CFBundleShortVersionString"),
-            std::nullopt);
-
-  BinaryPlist shared;  // [s, s, s]: four nodes once the shared string is counted at each use
-  const std::size_t leaf = shared.string("s");
-  const std::string bytes = shared.build(shared.array({leaf, leaf, leaf}));
-  EXPECT_TRUE(binaryPlistWithinBounds(bytes, kMaxPlistDepth, 4));
-  EXPECT_FALSE(binaryPlistWithinBounds(bytes, kMaxPlistDepth, 3));
-}
-
-TEST(BinaryPlistGuard, MalformedTablesAreRefused) {
-  BinaryPlist plist;
-  const std::string good = plist.build(plist.array({plist.string("a")}));
-  ASSERT_TRUE(binaryPlistWithinBounds(good));
-
-  const std::size_t trailer = good.size() - 32;
-  const auto patched = [&](std::size_t at, char value) {
-    std::string bytes = good;
-    bytes[at] = value;
-    return bytes;
-  };
-  EXPECT_FALSE(binaryPlistWithinBounds(good.substr(0, 39)));
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(trailer + 6, 0)));     // offset size 0
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(trailer + 7, 9)));     // reference size 9
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(trailer + 15, 100)));  // more objects than offsets
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(trailer + 23, 5)));    // top object missing
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(trailer + 31, 2)));    // table in the header
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(good.size() - 33, 0x7F)));  // offset out of range
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(8 + 2 + 4 + 3, 9)));        // reference to no object
-  EXPECT_FALSE(binaryPlistWithinBounds(patched(8 + 2 + 4, 1)));            // count past the objects
 }
 
 }  // namespace

@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "assistant/assistant.h"
-#include "assistant/assistant_test_support.h"
-#include "assistant/running_copy.h"
+#include "assistant/testing/assistant_harness.h"
 
 namespace installwarden {
 namespace {
@@ -315,17 +314,6 @@ INSTANTIATE_TEST_SUITE_P(
                       GuardCase{"JobNotFound", 0, false, Job::absent, true, false},
                       GuardCase{"PhaseStarting", 0, true, Job::stopped, true, false}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
-
-TEST(RunningCopy, OnlyTheExactBundlePathCounts) {
-  const std::string app = "/Applications/Example.app";
-  EXPECT_TRUE(isRunningFrom({"/Applications/Other.app", app}, app));
-  EXPECT_FALSE(isRunningFrom({}, app));
-  EXPECT_FALSE(isRunningFrom({"/Applications/Other.app"}, app));
-  EXPECT_FALSE(isRunningFrom({"/Applications/example.app"}, app));
-  // The request's side is not standardised.
-  EXPECT_FALSE(isRunningFrom({app}, "/Applications/./Example.app"));
-  EXPECT_FALSE(isRunningFrom({app}, app + "/"));
-}
 
 }  // namespace
 }  // namespace installwarden
