@@ -52,7 +52,7 @@ Quad grown(const Quad& rectangle, double sideways, double upAndDown);
 /// Margins around a found line, as fractions of its height: the recogniser drops the spaces
 /// between words when the ink touches the crop's edges, and punctuation that trails a word by a
 /// little lies outside the detector's box.
-inline constexpr double kTopAndBottomMargin = 0.2;
+inline constexpr double kTopAndBottomMargin = 0.15;
 inline constexpr double kSideMargin = 0.3;
 /// `line` with those margins.
 Quad withReadingMargin(const Quad& line);

@@ -62,8 +62,8 @@ TEST(DetectionGeometry, ACoreGrowsByAreaTimesRatioOverPerimeter) {
   // A turned rectangle grows along its own sides.
   const Quad turned = expanded({Point{1, 0}, Point{2, 1}, Point{1, 2}, Point{0, 1}}, 0);
   expectQuad(turned, {Point{1, 0}, Point{2, 1}, Point{1, 2}, Point{0, 1}});
-  // The reading margin: a fifth of the height above and below, 0.3 of it at each end.
-  expectQuad(withReadingMargin(rectangle(0, 0, 100, 10)), rectangle(-3, -2, 103, 12));
+  // The reading margin: 0.15 of the height above and below, 0.3 of it at each end.
+  expectQuad(withReadingMargin(rectangle(0, 0, 100, 10)), rectangle(-3, -1.5, 103, 11.5));
 }
 
 TEST(DetectionGeometry, BoxScoreIsTheMeanInsideTheQuad) {
