@@ -94,8 +94,11 @@ TEST(InstallerRestartTest, ARestartedAssistantKeepsRetriesLogPositionAndOwner) {
   // The second run holds long, so the assistant is killed while the installer works.
   AssistantScene scene({.installerRuns = "still-running 2\ninstall 60\n"});
   ASSERT_NO_FATAL_FAILURE(driveToInstalling(scene));
+  // The retry is published just before the kickstart runs: wait for the kickstart itself, or
+  // the kill could land between the two and leave no installer to follow.
   const auto before = scene.awaitStatus([&](const UpdateStatus& status) {
-    return status.retries == 1 && status.logPosition == scene.installerLog().size();
+    return status.retries == 1 && scene.kickstarts() == 1 &&
+           status.logPosition == scene.installerLog().size();
   });
   ASSERT_TRUE(before) << scene.diagnostics();
   ASSERT_GT(before->logPosition, 0u);
