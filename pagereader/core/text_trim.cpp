@@ -4,6 +4,9 @@
 
 namespace pagereader {
 
+namespace {
+
+/// The characters values and recognised lines are trimmed of.
 bool isWhitespaceOrNewline(char32_t c) {
   if (c >= 0x09 && c <= 0x0D) return true;
   switch (c) {
@@ -21,6 +24,9 @@ bool isWhitespaceOrNewline(char32_t c) {
       return c >= 0x2000 && c <= 0x200A;  // en quad .. hair space
   }
 }
+
+}  // namespace
+
 
 std::string trimWhitespaceAndNewlines(std::string_view text) {
   std::size_t keptBegin = text.size();
