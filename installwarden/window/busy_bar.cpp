@@ -14,11 +14,11 @@
 namespace installwarden {
 namespace {
 
-// 10 frames a second of 3 pixels each. Every frame costs a wake-up and a repaint, so the rate is
-// modest; 100 ms divides the assistant's 0.5 s tick, so coarse timers can fire one frame in five
+// 8 frames a second of 4 pixels each. Every frame costs a wake-up and a repaint, so the rate is
+// modest; 125 ms divides the assistant's 0.5 s tick, so coarse timers can fire one frame in four
 // together with the tick.
-constexpr int kFrameMilliseconds = 100;
-constexpr int kStripeStep = 3;
+constexpr int kFrameMilliseconds = 125;
+constexpr int kStripeStep = 4;
 // The stripes as the style draws them: a wide, pale, half-transparent diagonal every 22 pixels.
 constexpr int kStripePeriod = 22;
 constexpr qreal kStripeWidth = 9.0;
