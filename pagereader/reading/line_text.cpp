@@ -29,6 +29,12 @@ bool wordGapBetween(const DecodedCharacter& left, const DecodedCharacter& right,
 
 }  // namespace
 
+HesitantCharacters hesitantIdeographsAndSpaces(const CharacterClasses& classes, float floor) {
+  return {floor, [&classes](std::size_t index) {
+            return classes.isIdeograph(index) || index == classes.space();
+          }};
+}
+
 LineReading lineText(const std::vector<DecodedCharacter>& characters,
                      const CharacterClasses& classes, const InkGaps* gaps) {
   LineReading reading;

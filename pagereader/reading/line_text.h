@@ -21,6 +21,12 @@ struct InkGaps {
   double wordGap = 0;  ///< the narrowest blank run, in columns, that separates two words
 };
 
+/// The characters worth reading where the recogniser leaves them a close second to the blank:
+/// ideographs (it has no class for many Traditional forms and gives them to the blank, with the
+/// Simplified form close behind) and the space between two words, which it often gives to the
+/// blank too. A Latin letter is not: a second letter there would mostly be a doubled stroke.
+HesitantCharacters hesitantIdeographsAndSpaces(const CharacterClasses& classes, float floor);
+
 /// The text of a decoded line: its characters in order, runs of spaces as one. The recogniser
 /// writes the spaces between Latin words, but rarely the one between a Chinese and a Latin word;
 /// with `gaps`, such a pair gets a space when the crop has a word-wide blank between them.

@@ -34,7 +34,8 @@ constexpr double kExpansion = 1.6;
 constexpr double kSmallestCore = 3;  ///< pixels of the detector's input
 constexpr double kSmallestLine = 5;  ///< once expanded
 constexpr std::size_t kMostRegions = 1000;
-// A character the recogniser gives to the blank but names with this probability is read.
+// An ideograph or a space the recogniser gives to the blank but names with this probability is
+// read.
 constexpr float kHesitantFloor = 0.1f;
 
 Recognition failure(std::string description) { return common::Failure{std::move(description)}; }
@@ -159,8 +160,7 @@ std::vector<LineReading> readLines(TextNetworks& networks, const std::vector<Lin
   }
   const std::vector<std::size_t> order = widestFirst(widths);
   const CharacterClasses& classes = networks.classes();
-  const HesitantCharacters hesitant{kHesitantFloor,
-                                    [&](std::size_t index) { return classes.isIdeograph(index); }};
+  const HesitantCharacters hesitant = hesitantIdeographsAndSpaces(classes, kHesitantFloor);
   std::vector<LineReading> readings(crops.size());
   std::atomic<std::size_t> next{0};
   std::exception_ptr problem;

@@ -61,14 +61,25 @@ TEST(CtcReading, MergesRepeatsDropsBlanksAndKeepsWordSpaces) {
   }
 }
 
-TEST(CtcReading, ReadsAHesitantIdeographOnlyAboveTheFloorAndNotBesideItself) {
-  const HesitantCharacters hesitant{0.2f, [](std::size_t c) { return kClasses.isIdeograph(c); }};
-  // The blank wins each step below; the runner-up is what may be taken.
-  EXPECT_EQ(read({{0, 0.7f, 3, 0.25f}, {2}}, hesitant), "软b");
-  EXPECT_EQ(read({{0, 0.85f, 3, 0.15f}, {2}}, hesitant), "b");         // below the floor
-  EXPECT_EQ(read({{0, 0.7f, 1, 0.25f}, {2}}, hesitant), "b");          // not an ideograph
-  EXPECT_EQ(read({{0, 0.7f, 3, 0.25f}, {2}}), "b");                    // no floor given
-  EXPECT_EQ(read({{3}, {0, 0.7f, 3, 0.25f}, {3}}, hesitant), "软软");  // keeps a doubled one
+TEST(CtcReading, ReadsAHesitantIdeographOrSpaceOnlyAboveTheFloorAndNotBesideItself) {
+  const HesitantCharacters hesitant = hesitantIdeographsAndSpaces(kClasses, 0.2f);
+  struct Case {
+    std::string name;
+    std::vector<Step> steps;  // the blank wins each hesitant step; its runner-up may be taken
+    std::string text;
+  };
+  const Case cases[] = {
+      {"an ideograph above the floor", {{0, 0.7f, 3, 0.25f}, {2}}, "软b"},
+      {"a word space above the floor", {{1}, {0, 0.7f, 4, 0.25f}, {2}}, "a b"},
+      {"below the floor", {{0, 0.85f, 3, 0.15f}, {2}}, "b"},
+      {"a space below the floor", {{1}, {0, 0.85f, 4, 0.15f}, {2}}, "ab"},
+      {"a Latin letter is not taken", {{0, 0.7f, 1, 0.25f}, {2}}, "b"},
+      {"a doubled ideograph keeps its blank", {{3}, {0, 0.7f, 3, 0.25f}, {3}}, "软软"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(read(c.steps, hesitant), c.text) << c.name;
+  }
+  EXPECT_EQ(read({{0, 0.7f, 3, 0.25f}, {2}}), "b") << "no floor given";
 }
 
 TEST(CtcReading, AChineseAndALatinWordGetASpaceWhereTheInkHasAWordGap) {
