@@ -161,6 +161,13 @@ ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<Sc
     ++score.recalledLines;
     outputLines.erase(found);
   }
+  for (const ScoredLine& line : truth) {
+    const std::u32string text = comparableText(line.text);
+    const bool found = std::any_of(output.begin(), output.end(), [&](const ScoredLine& o) {
+      return overlap(line, o) > 0 && comparableText(o.text).find(text) != std::u32string::npos;
+    });
+    if (found) ++score.foundLines;
+  }
   const ImageScore words = scoreWords(truth, output);
   score.truthWords = words.truthWords;
   score.wordEdits = words.wordEdits;

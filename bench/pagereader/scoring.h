@@ -20,8 +20,11 @@ struct ImageScore {
   std::size_t edits = 0;  ///< character edits from the truth to the output
   std::size_t truthLines = 0;
   std::size_t recalledLines = 0;  ///< truth lines that some output line equals
-  std::size_t truthWords = 0;     ///< words of the English truth lines
-  std::size_t wordEdits = 0;      ///< word edits from those to the output read in their place
+  /// Truth lines read whole inside an output line over them, which may have joined a neighbour
+  /// (two table cells, say) to it.
+  std::size_t foundLines = 0;
+  std::size_t truthWords = 0;  ///< words of the English truth lines
+  std::size_t wordEdits = 0;   ///< word edits from those to the output read in their place
 };
 
 /// The text compared: whitespace dropped (engines disagree on spaces around CJK) and full-width
@@ -48,5 +51,6 @@ bool isEnglishLine(std::string_view utf8);
 ImageScore scoreWords(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);
 
 /// Scores `output` against `truth`: the edits between both in reading order, how many truth
-/// lines come out exactly as one output line, and the word edits of scoreWords.
+/// lines come out exactly as one output line, how many are found whole inside one, and the word
+/// edits of scoreWords.
 ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);

@@ -80,8 +80,9 @@ class TruthCollector {
   }
 
  private:
+  // Text cut off by the window's edge is not on the screen to be read.
   void add(const QString& text, QRect box) {
-    if (!text.trimmed().isEmpty()) lines_.push_back({text, box});
+    if (!text.trimmed().isEmpty() && top_->rect().contains(box)) lines_.push_back({text, box});
   }
 
   void visit(QWidget* w) {
@@ -320,6 +321,9 @@ RenderedScene renderWidgets(const WidgetRecipe& recipe, const Corpus& corpus) {
   }
   top->ensurePolished();
   top->adjustSize();
+  // adjustSize() keeps a window within two thirds of the (offscreen, small) screen; a screenshot
+  // shows the whole window.
+  top->resize(top->size().expandedTo(top->sizeHint()));
 
   RenderedScene scene;
   scene.image = QImage(top->size() * recipe.scale, QImage::Format_RGB32);

@@ -19,6 +19,27 @@ TEST(ScoringTest, CountsCharacterEditsAndExactLinesIgnoringSpaces) {
   EXPECT_EQ(score.recalledLines, 1u);
 }
 
+TEST(ScoringTest, ALineIsFoundWholeInsideAnOutputLineOverIt) {
+  const std::vector<ScoredLine> truth = {line("60503", 10, 10, 50), line("2019-12-26", 70, 10, 90)};
+  struct Case {
+    const char* what;
+    std::vector<ScoredLine> output;
+    std::size_t recalled;
+    std::size_t found;
+  };
+  const Case cases[] = {
+      {"each cell alone", {line("60503", 10, 10, 50), line("2019-12-26", 70, 10, 90)}, 2, 2},
+      {"two cells joined", {line("60503 2019-12-26", 10, 10, 150)}, 0, 2},
+      {"a cell misread", {line("60503 2019-12-2b", 10, 10, 150)}, 0, 1},
+      {"the right text elsewhere", {line("60503 2019-12-26", 10, 300, 150)}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const ImageScore score = scoreImage(truth, c.output);
+    EXPECT_EQ(score.recalledLines, c.recalled) << c.what;
+    EXPECT_EQ(score.foundLines, c.found) << c.what;
+  }
+}
+
 TEST(ScoringTest, WordErrorOnEnglishLines) {
   const std::vector<ScoredLine> truth = {line("Software Update", 10, 10),
                                          line("Restart now", 10, 40), line("软件更新", 10, 70)};
