@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -34,6 +35,9 @@ constexpr double kExpansion = 1.6;
 constexpr double kSmallestCore = 3;  ///< pixels of the detector's input
 constexpr double kSmallestLine = 5;  ///< once expanded
 constexpr std::size_t kMostRegions = 1000;
+// Each worker holds a recogniser of its own (about 20 MB); beyond four, memory grows faster than
+// the time falls.
+constexpr unsigned kMostWorkers = 4;
 // An ideograph or a space the recogniser gives to the blank but names with this probability is
 // read.
 constexpr float kHesitantFloor = 0.1f;
@@ -209,9 +213,16 @@ Recognition NeuralRecognizer::recognize(const Image& image) {
     auto loaded = TextNetworks::load(TextModelFiles::in(modelDirectory_));
     if (!loaded) return failure(loaded.reason());
     TextNetworks& networks = **loaded;
-    auto opened = OpenCcScripts::open();
-    if (!opened) return failure(opened.reason());
-    ChineseScripts& scripts = **opened;
+    // The recognisers and the script tables load on a thread of their own while the detector
+    // runs.
+    const unsigned workers = std::min(workers_, kMostWorkers);
+    std::future<common::Result<std::unique_ptr<OpenCcScripts>>> readyToRead =
+        std::async(std::launch::async,
+                   [&networks, workers]() -> common::Result<std::unique_ptr<OpenCcScripts>> {
+                     const common::Result<void> prepared = networks.prepareRecognizers(workers);
+                     if (!prepared) return common::Failure{prepared.reason()};
+                     return OpenCcScripts::open();
+                   });
 
     const cv::Mat bgr = bgrPixels(leptonicaImage->pix());
     if (bgr.empty()) return failure("could not convert the image for recognition");
@@ -224,7 +235,10 @@ Recognition NeuralRecognizer::recognize(const Image& image) {
     std::vector<LineCrop> crops;
     crops.reserve(regions.size());
     for (const Quad& region : regions) crops.push_back(cropLine(bgr, region));
-    const std::vector<LineReading> readings = readLines(networks, crops, workers_);
+    auto opened = readyToRead.get();
+    if (!opened) return failure(opened.reason());
+    ChineseScripts& scripts = **opened;
+    const std::vector<LineReading> readings = readLines(networks, crops, workers);
 
     std::vector<EngineLine> lines;
     std::vector<LineExtent> extents;

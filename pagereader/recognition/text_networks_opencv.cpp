@@ -47,6 +47,8 @@ TextModelFiles TextModelFiles::in(const std::filesystem::path& directory) {
 struct TextNetworks::Impl {
   cv::dnn::Net detector;
   std::filesystem::path detectorPath;
+  std::filesystem::path recognizerPath;
+  std::filesystem::path dictionaryPath;
   std::string recognizerBytes;
   std::mutex mutex;
   std::vector<cv::dnn::Net> idleRecognizers;
@@ -100,28 +102,41 @@ common::Result<std::unique_ptr<TextNetworks>> TextNetworks::load(const TextModel
   std::optional<cv::dnn::Net> detector = networkFrom(*detectorBytes);
   if (!detector) return damaged(files.detector);
   impl->detector = *detector;
-  std::optional<cv::dnn::Net> recognizer = networkFrom(*recognizerBytes);
-  if (!recognizer) return damaged(files.recognizer);
-  impl->recognizerBytes = std::move(*recognizerBytes);
-
-  // A recogniser that imports but cannot run, or a dictionary of another model, shows on a small
-  // input. The detector is checked on its first image: OpenCV 4.6 keeps the sizes of its first
-  // input in the upsampling layers, so it must not see another one first.
+  // The detector is checked on its first image: OpenCV 4.6 keeps the sizes of its first input in
+  // the upsampling layers, so it must not see another one first.
   impl->detectorPath = files.detector;
+  impl->recognizerPath = files.recognizer;
+  impl->dictionaryPath = files.dictionary;
+  impl->recognizerBytes = std::move(*recognizerBytes);
+  return std::unique_ptr<TextNetworks>(new TextNetworks(std::move(impl), std::move(*classes)));
+}
+
+common::Result<void> TextNetworks::prepareRecognizers(unsigned count) {
+  const auto damaged = [&] {
+    return common::Failure{"the text model " + impl_->recognizerPath.string() + " is damaged"};
+  };
+  std::optional<cv::dnn::Net> first = networkFrom(impl_->recognizerBytes);
+  if (!first) return damaged();
+  // A recogniser that imports but cannot run, or a dictionary of another model, shows on a small
+  // input.
   try {
-    const cv::Mat rows =
-        forward(*recognizer,
-                cv::Mat(std::vector<int>{1, 3, kRecognitionHeight, 32}, CV_32F, cv::Scalar(0)));
+    const cv::Mat rows = forward(
+        *first, cv::Mat(std::vector<int>{1, 3, kRecognitionHeight, 32}, CV_32F, cv::Scalar(0)));
     if (rows.dims != 3 || rows.size[2] < 0 ||
-        static_cast<std::size_t>(rows.size[2]) != classes->size()) {
-      return common::Failure{"the text dictionary " + files.dictionary.string() +
+        static_cast<std::size_t>(rows.size[2]) != classes_.size()) {
+      return common::Failure{"the text dictionary " + impl_->dictionaryPath.string() +
                              " does not belong to the text recogniser"};
     }
   } catch (const cv::Exception&) {
-    return damaged(files.recognizer);
+    return damaged();
   }
-  impl->idleRecognizers.push_back(*recognizer);
-  return std::unique_ptr<TextNetworks>(new TextNetworks(std::move(impl), std::move(*classes)));
+  impl_->giveBack(std::move(*first));
+  for (unsigned started = 1; started < count; ++started) {
+    std::optional<cv::dnn::Net> net = networkFrom(impl_->recognizerBytes);
+    if (!net) return damaged();
+    impl_->giveBack(std::move(*net));
+  }
+  return common::done();
 }
 
 cv::Mat TextNetworks::detect(const cv::Mat& bgr) {

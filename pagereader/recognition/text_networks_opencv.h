@@ -25,16 +25,22 @@ struct TextModelFiles {
 /// recognises lines gets a recogniser of its own, since a network runs one input at a time.
 class TextNetworks {
  public:
-  /// The loaded models, or why they could not be loaded.
+  /// The detector and the dictionary loaded, the recogniser read but not yet started; or why
+  /// they could not be.
   static common::Result<std::unique_ptr<TextNetworks>> load(const TextModelFiles& files);
   ~TextNetworks();
+
+  /// Starts `count` recognisers (at least one) ahead of their first line, after checking that the
+  /// recogniser runs and belongs to the dictionary; or says why it does not. Safe to call while
+  /// `detect` runs on another thread.
+  common::Result<void> prepareRecognizers(unsigned count);
 
   const CharacterClasses& classes() const { return classes_; }
   /// Text probability per pixel of a BGR image whose sides are multiples of 32. Once per
   /// instance: the detector keeps the sizes of its first input.
   cv::Mat detect(const cv::Mat& bgr);
   /// Class probabilities, one row per output step, of a BGR line 48 pixels high. Safe to call
-  /// from several threads at once.
+  /// from several threads at once, once `prepareRecognizers` has succeeded.
   cv::Mat recognize(const cv::Mat& bgrLine);
 
  private:
