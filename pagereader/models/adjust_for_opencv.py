@@ -4,7 +4,8 @@ loads and runs at any input width, with the same arithmetic.
 
   adjust_for_opencv.py <detector.onnx> <recognizer.onnx> <out-detector> <out-recognizer>
 
-The detector only needs its Clip bounds as attributes. The recogniser's sequence part works on
+In both, each 5x5 depthwise convolution becomes four 3x3 ones, which OpenCV 4.6 runs on a fast
+path. Beyond that the detector only needs its Clip bounds as attributes. The recogniser's sequence part works on
 [N, T, C] tensors with 1-D per-channel constants, shapes read at run time, squeezes and means over
 the last axis; OpenCV 4.6 fails on the first and bakes the others into the width it imported. That
 part is rebuilt in the convolution layout [N, C, 1, T] with the same weights: linear layers as 1x1
@@ -263,8 +264,55 @@ def rebuild_head(g):
     softmax.input[0] = rows
 
 
+def split_wide_depthwise(g):
+    """Each 5x5 depthwise convolution becomes four 3x3 ones summed: OpenCV 4.6 runs 3x3 depthwise
+    convolutions on a fast path and wider ones through a general one about ten times slower. Each
+    3x3 kernel takes one corner of the 5x5 kernel (the middle row and column going to the upper
+    and left corners), and asymmetric padding moves it to that corner. Returns how many were
+    split."""
+    split = 0
+    for node in list(g.graph.node):
+        if node.op_type != "Conv" or node.input[1] not in g.constants:
+            continue
+        attributes = {a.name: helper.get_attribute_value(a) for a in node.attribute}
+        weight = g.constants[node.input[1]]
+        channels = weight.shape[0]
+        if (weight.shape[1:] != (1, 5, 5) or attributes.get("group") != channels
+                or list(attributes.get("pads", [])) != [2, 2, 2, 2]
+                or any(d != 1 for d in attributes.get("dilations", [1, 1]))):
+            continue
+        strides = list(attributes.get("strides", [1, 1]))
+        position = list(g.graph.node).index(node)
+        parts = []
+        for top, left in ((0, 0), (0, 2), (2, 0), (2, 2)):
+            rows = slice(0, 3) if top == 0 else slice(3, 5)
+            columns = slice(0, 3) if left == 0 else slice(3, 5)
+            corner = np.zeros((channels, 1, 3, 3), dtype=weight.dtype)
+            corner[:, :, 3 - (rows.stop - rows.start):, 3 - (columns.stop - columns.start):] = \
+                weight[:, :, rows, columns]
+            inputs = [node.input[0], g.add_constant(corner, "corner")]
+            if not parts and len(node.input) > 2:
+                inputs.append(node.input[2])  # the bias, once
+            out = g.fresh("corner")
+            pad_top, pad_left = 2 - top, 2 - left
+            parts.append(helper.make_node(
+                "Conv", inputs, [out], name=out, group=channels, kernel_shape=[3, 3],
+                strides=strides, pads=[pad_top, pad_left, 2 - pad_top, 2 - pad_left]))
+        total = parts[0].output[0]
+        sums = []
+        for i, part in enumerate(parts[1:]):
+            out = node.output[0] if i == len(parts) - 2 else g.fresh("corners")
+            sums.append(helper.make_node("Add", [total, part.output[0]], [out], name=out))
+            total = out
+        g.graph.node.remove(node)
+        g.insert(parts + sums, position)
+        split += 1
+    return split
+
+
 def adjust_recognizer(model):
     g = Graph(model)
+    split_wide_depthwise(g)
     if rebuild_sequence_part(g) == 0:
         sys.exit("unexpected graph: no attention block in the recogniser")
     rebuild_head(g)
@@ -279,6 +327,7 @@ def adjust_recognizer(model):
 
 def adjust_detector(model):
     g = Graph(model)
+    split_wide_depthwise(g)
     for node in g.graph.node:
         if node.op_type != "Clip" or len(node.input) == 1:
             continue
