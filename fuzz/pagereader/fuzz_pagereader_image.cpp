@@ -10,10 +10,9 @@
 
 #include "recognition/image_limits.h"
 #include "recognition/image_loader_leptonica.h"
+#include "recognition/image_pixels_leptonica.h"
 #include "recognition/jp2_codestream.h"
 #include "recognition/jpeg_scans.h"
-#include "recognition/line_finder_leptonica.h"
-#include "recognition/page_preparation_leptonica.h"
 #include "recognition/tiff_orientation.h"
 
 namespace {
@@ -41,10 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)pagereader::jp2Outline(bytes, limits);
 
   const auto image = pagereader::decodeFirstImage(bytes, limits);
-  if (image) {
-    Pix* grey = pagereader::greyForRecognition(image->pix(), true);
-    if (grey && pagereader::invertDarkPanels(grey, 11)) pagereader::findTextLines(grey);
-    pixDestroy(&grey);
-  }
+  if (image) (void)pagereader::bgrPixels(image->pix());
   return 0;
 }
