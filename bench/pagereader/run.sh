@@ -2,8 +2,8 @@
 # Renders the screenshot-like set once into the build tree, then runs readers over it: the
 # pagereader of the build, any other pagereader binary given with --reader, and the tesseract
 # tool (sparse text, one thread, the same three languages). Prints one table per reader:
-# character error rate, line recall, lines found, word error on English lines and median time per
-# image, by group of images.
+# character error rate, line recall, lines found, lines detected, word error on English lines and
+# median time per image, by group of images.
 #
 #   bench/pagereader/run.sh [build-dir] [--reader [NAME=]PATH]... [--no-tesseract]
 #                           [--repeat N] [--details]

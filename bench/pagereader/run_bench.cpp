@@ -232,12 +232,14 @@ int main(int argc, char** argv) {
         const ImageScore score = scoreImage(images[i].truth, lines);
         results[e][i].score = score;
         if (details) {
-          std::printf("%-12s %-44s CER %5.1f%%  lines %zu/%zu (found %zu)  words %zu/%zu wrong\n",
-                      engines[e].name.c_str(), images[i].file.c_str(),
-                      100.0 * static_cast<double>(score.edits) /
-                          static_cast<double>(std::max<std::size_t>(1, score.truthCharacters)),
-                      score.recalledLines, score.truthLines, score.foundLines, score.wordEdits,
-                      score.truthWords);
+          std::printf(
+              "%-12s %-44s CER %5.1f%%  lines %zu/%zu (found %zu, detected %zu)  words %zu/%zu "
+              "wrong\n",
+              engines[e].name.c_str(), images[i].file.c_str(),
+              100.0 * static_cast<double>(score.edits) /
+                  static_cast<double>(std::max<std::size_t>(1, score.truthCharacters)),
+              score.recalledLines, score.truthLines, score.foundLines, score.detectedLines,
+              score.wordEdits, score.truthWords);
         }
       }
     }
@@ -273,11 +275,11 @@ int main(int argc, char** argv) {
   };
 
   for (std::size_t e = 0; e < engines.size(); ++e) {
-    std::printf("\n%s\n%-16s %6s %8s %8s %8s %8s %8s %8s\n", engines[e].name.c_str(), "group",
-                "images", "CER", "recall", "found", "en words", "WER en", "median");
+    std::printf("\n%s\n%-16s %6s %8s %8s %8s %8s %8s %8s %8s\n", engines[e].name.c_str(), "group",
+                "images", "CER", "recall", "found", "detected", "en words", "WER en", "median");
     for (const auto& [label, filter] : groups) {
-      std::size_t count = 0, chars = 0, edits = 0, lines = 0, recalled = 0, found = 0, words = 0,
-                  wordEdits = 0;
+      std::size_t count = 0, chars = 0, edits = 0, lines = 0, recalled = 0, found = 0, detected = 0,
+                  words = 0, wordEdits = 0;
       std::vector<double> seconds;
       for (std::size_t i = 0; i < images.size(); ++i) {
         if (!filter(images[i])) continue;
@@ -288,6 +290,7 @@ int main(int argc, char** argv) {
         lines += r.score.truthLines;
         recalled += r.score.recalledLines;
         found += r.score.foundLines;
+        detected += r.score.detectedLines;
         words += r.score.truthWords;
         wordEdits += r.score.wordEdits;
         seconds.insert(seconds.end(), r.seconds.begin(), r.seconds.end());
@@ -297,8 +300,9 @@ int main(int argc, char** argv) {
         return 100.0 * static_cast<double>(part) /
                static_cast<double>(std::max<std::size_t>(1, whole));
       };
-      std::printf("%-16s %6zu %7.2f%% %7.1f%% %7.1f%% ", label.c_str(), count,
-                  percent(edits, chars), percent(recalled, lines), percent(found, lines));
+      std::printf("%-16s %6zu %7.2f%% %7.1f%% %7.1f%% %7.1f%% ", label.c_str(), count,
+                  percent(edits, chars), percent(recalled, lines), percent(found, lines),
+                  percent(detected, lines));
       std::printf("%8zu ", words);
       if (words > 0) {
         std::printf("%7.1f%% ", percent(wordEdits, words));

@@ -167,6 +167,10 @@ ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<Sc
       return overlap(line, o) > 0 && comparableText(o.text).find(text) != std::u32string::npos;
     });
     if (found) ++score.foundLines;
+    const bool detected = std::any_of(output.begin(), output.end(), [&](const ScoredLine& o) {
+      return overlap(line, o) >= 0.5 * line.width * line.height;
+    });
+    if (detected) ++score.detectedLines;
   }
   const ImageScore words = scoreWords(truth, output);
   score.truthWords = words.truthWords;

@@ -23,6 +23,8 @@ struct ImageScore {
   /// Truth lines read whole inside an output line over them, which may have joined a neighbour
   /// (two table cells, say) to it.
   std::size_t foundLines = 0;
+  /// Truth lines at least half covered by one output line's box, whatever it reads.
+  std::size_t detectedLines = 0;
   std::size_t truthWords = 0;  ///< words of the English truth lines
   std::size_t wordEdits = 0;   ///< word edits from those to the output read in their place
 };
@@ -51,6 +53,6 @@ bool isEnglishLine(std::string_view utf8);
 ImageScore scoreWords(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);
 
 /// Scores `output` against `truth`: the edits between both in reading order, how many truth
-/// lines come out exactly as one output line, how many are found whole inside one, and the word
-/// edits of scoreWords.
+/// lines come out exactly as one output line, how many are found whole inside one, how many lie
+/// mostly under one, and the word edits of scoreWords.
 ImageScore scoreImage(const std::vector<ScoredLine>& truth, const std::vector<ScoredLine>& output);

@@ -19,24 +19,27 @@ TEST(ScoringTest, CountsCharacterEditsAndExactLinesIgnoringSpaces) {
   EXPECT_EQ(score.recalledLines, 1u);
 }
 
-TEST(ScoringTest, ALineIsFoundWholeInsideAnOutputLineOverIt) {
+TEST(ScoringTest, ALineIsFoundWholeInsideAnOutputLineOverItAndDetectedUnderOne) {
   const std::vector<ScoredLine> truth = {line("60503", 10, 10, 50), line("2019-12-26", 70, 10, 90)};
   struct Case {
     const char* what;
     std::vector<ScoredLine> output;
     std::size_t recalled;
     std::size_t found;
+    std::size_t detected;
   };
   const Case cases[] = {
-      {"each cell alone", {line("60503", 10, 10, 50), line("2019-12-26", 70, 10, 90)}, 2, 2},
-      {"two cells joined", {line("60503 2019-12-26", 10, 10, 150)}, 0, 2},
-      {"a cell misread", {line("60503 2019-12-2b", 10, 10, 150)}, 0, 1},
-      {"the right text elsewhere", {line("60503 2019-12-26", 10, 300, 150)}, 0, 0},
+      {"each cell alone", {line("60503", 10, 10, 50), line("2019-12-26", 70, 10, 90)}, 2, 2, 2},
+      {"two cells joined", {line("60503 2019-12-26", 10, 10, 150)}, 0, 2, 2},
+      {"a cell misread", {line("60503 2019-12-2b", 10, 10, 150)}, 0, 1, 2},
+      {"one cell boxed", {line("60503 2019-12-26", 70, 10, 90)}, 0, 1, 1},
+      {"the right text elsewhere", {line("60503 2019-12-26", 10, 300, 150)}, 0, 0, 0},
   };
   for (const Case& c : cases) {
     const ImageScore score = scoreImage(truth, c.output);
     EXPECT_EQ(score.recalledLines, c.recalled) << c.what;
     EXPECT_EQ(score.foundLines, c.found) << c.what;
+    EXPECT_EQ(score.detectedLines, c.detected) << c.what;
   }
 }
 
