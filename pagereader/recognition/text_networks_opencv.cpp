@@ -145,7 +145,8 @@ cv::Mat TextNetworks::detect(const cv::Mat& bgr) {
   bgr.convertTo(scaled, CV_32FC3, 1.0 / 255);
   cv::subtract(scaled, cv::Scalar(0.485, 0.456, 0.406), scaled);
   cv::divide(scaled, cv::Scalar(0.229, 0.224, 0.225), scaled);
-  const cv::Mat blob = cv::dnn::blobFromImage(scaled);
+  cv::Mat blob = cv::dnn::blobFromImage(scaled);
+  scaled.release();
   cv::Mat map;
   try {
     map = forward(impl_->detector, blob);
@@ -155,7 +156,10 @@ cv::Mat TextNetworks::detect(const cv::Mat& bgr) {
   if (map.dims != 4 || map.size[1] != 1 || map.size[2] != bgr.rows || map.size[3] != bgr.cols) {
     throw std::runtime_error("the text model " + impl_->detectorPath.string() + " is damaged");
   }
-  return cv::Mat(map.size[2], map.size[3], CV_32F, const_cast<float*>(map.ptr<float>())).clone();
+  cv::Mat probabilities =
+      cv::Mat(map.size[2], map.size[3], CV_32F, const_cast<float*>(map.ptr<float>())).clone();
+  impl_->detector = cv::dnn::Net();
+  return probabilities;
 }
 
 cv::Mat TextNetworks::recognize(const cv::Mat& bgrLine) {
