@@ -8,12 +8,17 @@
 #include <opencv2/dnn.hpp>
 
 #include "os/files.h"
+#include "reading/detection_bands.h"
 #include "reading/width_plan.h"
 
 namespace pagereader {
 namespace {
 
 constexpr std::size_t kMaxModelBytes = 64ull << 20;
+// A taller input is read in bands of this many rows, overlapping by enough that no kept row sees
+// a cut edge within the detector's reach; the detector's working memory grows with its input.
+constexpr int kBandRows = 512;
+constexpr int kBandOverlap = 128;
 
 // The whole regular file at `path`, at most `kMaxModelBytes`; nothing otherwise.
 std::optional<std::string> readModelFile(const std::filesystem::path& path) {
@@ -140,24 +145,29 @@ common::Result<void> TextNetworks::prepareRecognizers(unsigned count) {
 }
 
 cv::Mat TextNetworks::detect(const cv::Mat& bgr) {
-  // Normalised as the detector was trained: per channel (x / 255 - mean) / deviation.
-  cv::Mat scaled;
-  bgr.convertTo(scaled, CV_32FC3, 1.0 / 255);
-  cv::subtract(scaled, cv::Scalar(0.485, 0.456, 0.406), scaled);
-  cv::divide(scaled, cv::Scalar(0.229, 0.224, 0.225), scaled);
-  cv::Mat blob = cv::dnn::blobFromImage(scaled);
-  scaled.release();
-  cv::Mat map;
-  try {
-    map = forward(impl_->detector, blob);
-  } catch (const cv::Exception&) {
-    map.release();
+  const std::vector<DetectionBand> bands = detectionBands(bgr.rows, kBandRows, kBandOverlap);
+  const int bandRows = std::min(bgr.rows, kBandRows);
+  cv::Mat probabilities(bgr.rows, bgr.cols, CV_32F, cv::Scalar(0));
+  for (const DetectionBand& band : bands) {
+    // Normalised as the detector was trained: per channel (x / 255 - mean) / deviation.
+    cv::Mat scaled;
+    bgr.rowRange(band.top, band.top + bandRows).convertTo(scaled, CV_32FC3, 1.0 / 255);
+    cv::subtract(scaled, cv::Scalar(0.485, 0.456, 0.406), scaled);
+    cv::divide(scaled, cv::Scalar(0.229, 0.224, 0.225), scaled);
+    const cv::Mat blob = cv::dnn::blobFromImage(scaled);
+    cv::Mat map;
+    try {
+      map = forward(impl_->detector, blob);
+    } catch (const cv::Exception&) {
+      map.release();
+    }
+    if (map.dims != 4 || map.size[1] != 1 || map.size[2] != bandRows || map.size[3] != bgr.cols) {
+      throw std::runtime_error("the text model " + impl_->detectorPath.string() + " is damaged");
+    }
+    const cv::Mat bandMap(map.size[2], map.size[3], CV_32F, const_cast<float*>(map.ptr<float>()));
+    bandMap.rowRange(band.keepFrom - band.top, band.keepTo - band.top)
+        .copyTo(probabilities.rowRange(band.keepFrom, band.keepTo));
   }
-  if (map.dims != 4 || map.size[1] != 1 || map.size[2] != bgr.rows || map.size[3] != bgr.cols) {
-    throw std::runtime_error("the text model " + impl_->detectorPath.string() + " is damaged");
-  }
-  cv::Mat probabilities =
-      cv::Mat(map.size[2], map.size[3], CV_32F, const_cast<float*>(map.ptr<float>())).clone();
   impl_->detector = cv::dnn::Net();
   return probabilities;
 }

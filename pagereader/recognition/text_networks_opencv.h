@@ -36,9 +36,9 @@ class TextNetworks {
   common::Result<void> prepareRecognizers(unsigned count);
 
   const CharacterClasses& classes() const { return classes_; }
-  /// Text probability per pixel of a BGR image whose sides are multiples of 32. Once per
-  /// instance: the detector keeps the sizes of its first input, and it is let go afterwards so
-  /// that its working memory is free before the lines are read.
+  /// Text probability per pixel of a BGR image whose sides are multiples of 32, a tall one read
+  /// in overlapping bands. Once per instance: the detector keeps the sizes of its first input, and
+  /// it is let go afterwards so that its working memory is free before the lines are read.
   cv::Mat detect(const cv::Mat& bgr);
   /// Class probabilities, one row per output step, of a BGR line 48 pixels high. Safe to call
   /// from several threads at once, once `prepareRecognizers` has succeeded.
