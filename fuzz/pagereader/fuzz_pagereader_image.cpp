@@ -40,6 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)pagereader::jp2Outline(bytes, limits);
 
   const auto image = pagereader::decodeFirstImage(bytes, limits);
-  if (image) (void)pagereader::bgrPixels(image->pix());
+  if (image) {
+    const pagereader::PagePixels page(image->pix());
+    if (!page.empty()) (void)pagereader::bgrFromWords(page.words());
+  }
   return 0;
 }

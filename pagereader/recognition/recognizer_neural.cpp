@@ -78,7 +78,8 @@ struct LineCrop {
   bool turned = false;  ///< read after a quarter turn
 };
 
-LineCrop cropLine(const cv::Mat& image, const Quad& quad) {
+// `words` are the page's pixels as Leptonica's colour words.
+LineCrop cropLine(const cv::Mat& words, const Quad& quad) {
   const CropSize size = cropSize(quad);
   const int width = std::max(1, static_cast<int>(std::lround(size.width)));
   const int height = std::max(1, static_cast<int>(std::lround(size.height)));
@@ -94,8 +95,10 @@ LineCrop cropLine(const cv::Mat& image, const Quad& quad) {
   LineCrop crop;
   const cv::Mat toCrop = cv::getPerspectiveTransform(from.data(), to.data());
   crop.toImage = toCrop.inv();
-  cv::warpPerspective(image, crop.bgr, toCrop, cv::Size(width, height), cv::INTER_CUBIC,
+  cv::Mat cut;
+  cv::warpPerspective(words, cut, toCrop, cv::Size(width, height), cv::INTER_CUBIC,
                       cv::BORDER_REPLICATE);
+  crop.bgr = bgrFromWords(cut);
   if (readsVertically({size.width, size.height})) {
     cv::rotate(crop.bgr, crop.bgr, cv::ROTATE_90_COUNTERCLOCKWISE);
     crop.turned = true;
@@ -224,17 +227,17 @@ Recognition NeuralRecognizer::recognize(const Image& image) {
                      return OpenCcScripts::open();
                    });
 
-    const cv::Mat bgr = bgrPixels(leptonicaImage->pix());
-    if (bgr.empty()) return failure("could not convert the image for recognition");
-    const PixelSize size{bgr.cols, bgr.rows};
+    const PagePixels page(leptonicaImage->pix());
+    if (page.empty()) return failure("could not convert the image for recognition");
+    const PixelSize size{page.words().cols, page.words().rows};
     const PixelSize input = detectorInputSize(size, kDetectorMaxSide);
     cv::Mat scaled;
-    cv::resize(bgr, scaled, cv::Size(input.width, input.height), 0, 0, cv::INTER_LINEAR);
-    const std::vector<Quad> regions = textRegions(networks.detect(scaled), size);
+    cv::resize(page.words(), scaled, cv::Size(input.width, input.height), 0, 0, cv::INTER_LINEAR);
+    const std::vector<Quad> regions = textRegions(networks.detect(bgrFromWords(scaled)), size);
 
     std::vector<LineCrop> crops;
     crops.reserve(regions.size());
-    for (const Quad& region : regions) crops.push_back(cropLine(bgr, region));
+    for (const Quad& region : regions) crops.push_back(cropLine(page.words(), region));
     auto opened = readyToRead.get();
     if (!opened) return failure(opened.reason());
     ChineseScripts& scripts = **opened;
