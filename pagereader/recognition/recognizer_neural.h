@@ -7,8 +7,9 @@
 namespace pagereader {
 
 /// Finds text lines with a neural detector and reads each with a neural recogniser (the models
-/// in `modelDirectory`, run by OpenCV), lines in parallel over `workers` threads. Takes images
-/// from `LeptonicaImageLoader`. The models load on the first `recognize`.
+/// in `modelDirectory`, run by OpenCV), lines in parallel over `workers` threads (four at most,
+/// since each holds a recogniser of its own). Takes images from `LeptonicaImageLoader`. The
+/// models load on the first `recognize`.
 class NeuralRecognizer final : public Recognizer {
  public:
   NeuralRecognizer(std::filesystem::path modelDirectory, unsigned workers);
