@@ -40,7 +40,7 @@ constexpr std::size_t kMostRegions = 1000;
 constexpr unsigned kMostWorkers = 4;
 // An ideograph or a space the recogniser gives to the blank but names with this probability is
 // read.
-constexpr float kHesitantFloor = 0.1f;
+constexpr float kHesitantFloor = 0.05f;
 
 Recognition failure(std::string description) { return common::Failure{std::move(description)}; }
 
