@@ -20,6 +20,10 @@ constexpr std::size_t kMaxModelBytes = 64ull << 20;
 constexpr int kBandRows = 512;
 constexpr int kBandOverlap = 128;
 
+std::string damagedModel(const std::filesystem::path& path) {
+  return "the text model " + path.string() + " is damaged";
+}
+
 // The whole regular file at `path`, at most `kMaxModelBytes`; nothing otherwise.
 std::optional<std::string> readModelFile(const std::filesystem::path& path) {
   return os::readWholeFile(path.string(), kMaxModelBytes);
@@ -90,7 +94,7 @@ common::Result<std::unique_ptr<TextNetworks>> TextNetworks::load(const TextModel
     return common::Failure{"the text model " + path.string() + " is missing or unreadable"};
   };
   const auto damaged = [](const std::filesystem::path& path) {
-    return common::Failure{"the text model " + path.string() + " is damaged"};
+    return common::Failure{damagedModel(path)};
   };
 
   const std::optional<std::string> dictionaryBytes = readModelFile(files.dictionary);
@@ -106,9 +110,9 @@ common::Result<std::unique_ptr<TextNetworks>> TextNetworks::load(const TextModel
   auto impl = std::make_unique<Impl>();
   std::optional<cv::dnn::Net> detector = networkFrom(*detectorBytes);
   if (!detector) return damaged(files.detector);
-  impl->detector = *detector;
   // The detector is checked on its first image: OpenCV 4.6 keeps the sizes of its first input in
   // the upsampling layers, so it must not see another one first.
+  impl->detector = *detector;
   impl->detectorPath = files.detector;
   impl->recognizerPath = files.recognizer;
   impl->dictionaryPath = files.dictionary;
@@ -117,9 +121,7 @@ common::Result<std::unique_ptr<TextNetworks>> TextNetworks::load(const TextModel
 }
 
 common::Result<void> TextNetworks::prepareRecognizers(unsigned count) {
-  const auto damaged = [&] {
-    return common::Failure{"the text model " + impl_->recognizerPath.string() + " is damaged"};
-  };
+  const auto damaged = [&] { return common::Failure{damagedModel(impl_->recognizerPath)}; };
   std::optional<cv::dnn::Net> first = networkFrom(impl_->recognizerBytes);
   if (!first) return damaged();
   // A recogniser that imports but cannot run, or a dictionary of another model, shows on a small
@@ -162,7 +164,7 @@ cv::Mat TextNetworks::detect(const cv::Mat& bgr) {
       map.release();
     }
     if (map.dims != 4 || map.size[1] != 1 || map.size[2] != bandRows || map.size[3] != bgr.cols) {
-      throw std::runtime_error("the text model " + impl_->detectorPath.string() + " is damaged");
+      throw std::runtime_error(damagedModel(impl_->detectorPath));
     }
     const cv::Mat bandMap(map.size[2], map.size[3], CV_32F, const_cast<float*>(map.ptr<float>()));
     bandMap.rowRange(band.keepFrom - band.top, band.keepTo - band.top)
